@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Name rules shared by the stores that keep the registry themselves: how names
+// are compared and ordered, and which names and paths are acceptable.
+namespace zanver {
+
+// The name with ASCII letters upper-cased: the key by which names are found
+// and subkeys are ordered (the registry's own order sorts "_" after "Z").
+std::string FoldName(std::string_view name);
+bool SameName(std::string_view a, std::string_view b);
+// Negative, zero or positive as a sorts before, with or after b.
+int CompareNames(std::string_view a, std::string_view b);
+
+// Splits a relative key path at "\" into its names. A leading "\" is an error
+// (as for the registry API), and so are empty names ("a\\b") and a name over
+// kMaxKeyNameLength; trailing "\" is allowed. Returns kSuccess or
+// kInvalidParameter (ErrorCodes.h).
+long SplitKeyPath(std::string_view path, std::vector<std::string>& names);
+
+bool ValidValueName(std::string_view name);
+
+}  // namespace zanver

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zanver {
+
+// A key handle of a registry store. The predefined roots have the fixed values
+// 0x80000000 to 0x80000006 (see RootKeys.h); every other handle is one the
+// store returned from OpenKey or CreateKey and is closed with CloseKey.
+using StoreKey = std::uint64_t;
+
+// Value type numbers.
+inline constexpr std::uint32_t RegNone = 0;
+inline constexpr std::uint32_t RegSz = 1;
+inline constexpr std::uint32_t RegExpandSz = 2;
+inline constexpr std::uint32_t RegBinary = 3;
+inline constexpr std::uint32_t RegDword = 4;
+inline constexpr std::uint32_t RegDwordBigEndian = 5;
+inline constexpr std::uint32_t RegLink = 6;
+inline constexpr std::uint32_t RegMultiSz = 7;
+inline constexpr std::uint32_t RegResourceList = 8;
+
+// Access rights, with the numbers of the registry API.
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyNotify = 0x0010;
+inline constexpr std::uint32_t kKeyCreateLink = 0x0020;
+inline constexpr std::uint32_t kDelete = 0x00010000;
+inline constexpr std::uint32_t kReadControl = 0x00020000;
+inline constexpr std::uint32_t kKeyRead = 0x00020019;
+inline constexpr std::uint32_t kKeyWrite = 0x00020006;
+inline constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
+
+// Limits, as on Windows: characters of a key name, of a value name, and the
+// number of levels below a root.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
+// What QueryInfoKey reports of an open key. Lengths count characters without
+// the terminating zero.
+struct KeyInfo {
+    std::uint32_t subKeys = 0;
+    std::uint32_t maxSubKeyLen = 0;
+    std::uint32_t values = 0;
+    std::uint32_t maxValueNameLen = 0;
+    std::uint32_t maxValueLen = 0;
+};
+
+// The registry store: the subset of the registry API that the program uses.
+// Every function returns a Win32 error number (ErrorCodes.h); 0 is success.
+//
+// Behaviour every store shows:
+// - names keep their case and are found without regard to (ASCII) letter case;
+// - subkeys enumerate in case-insensitive sorted order, values in the order in
+//   which they were first written;
+// - HKEY_CLASSES_ROOT is the same tree as HKEY_LOCAL_MACHINE\Software\Classes;
+// - a key with subkeys cannot be deleted (access denied);
+// - names longer than the limits above, and keys deeper than kMaxKeyDepth, are
+//   refused with kInvalidParameter;
+// - a handle enumerates a snapshot of its subkeys and values that is taken at
+//   its first enumeration; changes made through the same handle (CreateKey,
+//   DeleteKey, SetValue, DeleteValue relative to it) are applied to the
+//   snapshot too, so that enumerating by index is O(1) a step and a loop that
+//   deletes the subkey at index 0 until none is left sees every subkey once.
+class RegistryStore {
+  public:
+    virtual ~RegistryStore() = default;
+
+    // Opens an existing key (subKey may be empty: the key itself, as a new handle).
+    virtual long OpenKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
+                         StoreKey& result) = 0;
+    // Creates the key and any missing keys of its path, or opens it; existed
+    // tells whether it was there before.
+    virtual long CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
+                           StoreKey& result, bool& existed) = 0;
+    virtual long CloseKey(StoreKey key) = 0;
+
+    // The index-th subkey name; kNoMoreItems past the end.
+    virtual long EnumKey(StoreKey key, std::uint32_t index, std::string& name) = 0;
+    // The index-th value: name, and when asked for, type and data.
+    virtual long EnumValue(StoreKey key, std::uint32_t index, std::string& name,
+                           std::uint32_t* type, std::vector<std::uint8_t>* data) = 0;
+    virtual long QueryInfoKey(StoreKey key, KeyInfo& info) = 0;
+
+    // Type and data of one value (name empty: the default value); data may be null.
+    virtual long QueryValue(StoreKey key, std::string_view name, std::uint32_t* type,
+                            std::vector<std::uint8_t>* data) = 0;
+    virtual long SetValue(StoreKey key, std::string_view name, std::uint32_t type,
+                          const std::uint8_t* data, std::size_t size) = 0;
+    virtual long DeleteValue(StoreKey key, std::string_view name) = 0;
+    // Deletes subKey of key; refused with kAccessDenied while it has subkeys.
+    virtual long DeleteKey(StoreKey key, std::string_view subKey) = 0;
+
+    // Compound operations (a subtree copy, move or delete, an import) run
+    // between BeginTransaction and EndTransaction so that they are all or
+    // nothing where the store can do that; calls nest, and only the outermost
+    // EndTransaction commits (commit true) or rolls back (commit false); an
+    // inner EndTransaction(false) makes the outermost one roll back. Stores
+    // without transactions accept the calls and do nothing.
+    virtual long BeginTransaction() { return 0; }
+    virtual long EndTransaction(bool /*commit*/) { return 0; }
+};
+
+}  // namespace zanver

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Store.h"
+
+// The behaviour every registry store must show. Each store's test file
+// instantiates the suite with a factory that makes a fresh, empty store:
+//
+//   INSTANTIATE_TEST_SUITE_P(Memory, StoreConformanceTest,
+//       ::testing::Values(StoreUnderTest{"Memory", [] { return ...; }}),
+//       StoreUnderTestName);
+struct StoreUnderTest {
+    std::string name;
+    std::function<std::unique_ptr<zanver::RegistryStore>()> make;
+    // The real registry of Wine sorts values by name instead of keeping the
+    // order in which they were first written.
+    bool sortsValues = false;
+    // Wine orders subkeys by lower-cased names, so "_" sorts before letters;
+    // the registry of Windows and our own stores sort it after "Z".
+    bool foldsToLower = false;
+};
+
+inline std::string StoreUnderTestName(const ::testing::TestParamInfo<StoreUnderTest>& info) {
+    return info.param.name;
+}
+
+class StoreConformanceTest : public ::testing::TestWithParam<StoreUnderTest> {
+protected:
+    void SetUp() override { store = GetParam().make(); }
+    void TearDown() override { store.reset(); }
+    std::unique_ptr<zanver::RegistryStore> store;
+};
