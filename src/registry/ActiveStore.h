@@ -31,14 +31,20 @@ class StoreTransaction {
         if (!ended_)
             store_.EndTransaction(false);
     }
-    long Commit() {
-        ended_ = true;
-        return store_.EndTransaction(true);
-    }
+    long Commit() { return End(true); }
+    // Stores without transactions keep what was done: callers that roll back
+    // must also undo their partial work themselves.
+    long Rollback() { return End(false); }
     StoreTransaction(const StoreTransaction&) = delete;
     StoreTransaction& operator=(const StoreTransaction&) = delete;
 
   private:
+    long End(bool commit) {
+        if (ended_)
+            return 0;
+        ended_ = true;
+        return store_.EndTransaction(commit);
+    }
     RegistryStore& store_;
     bool ended_ = false;
 };

@@ -64,11 +64,13 @@ struct KeyInfo {
 // - a key with subkeys cannot be deleted (access denied);
 // - names longer than the limits above, and keys deeper than kMaxKeyDepth, are
 //   refused with kInvalidParameter;
-// - a handle enumerates a snapshot of its subkeys and values that is taken at
-//   its first enumeration; changes made through the same handle (CreateKey,
-//   DeleteKey, SetValue, DeleteValue relative to it) are applied to the
-//   snapshot too, so that enumerating by index is O(1) a step and a loop that
-//   deletes the subkey at index 0 until none is left sees every subkey once.
+// - a handle enumerates a snapshot of its subkeys and values. The snapshot is
+//   taken at the first enumeration, and taken anew when an enumeration starts
+//   again at index 0 after another handle (or process) changed the key;
+//   changes made through the same handle (CreateKey, DeleteKey, SetValue,
+//   DeleteValue relative to it) are applied to the snapshot too. So
+//   enumerating by index is O(1) a step, and a loop that deletes the subkey at
+//   index 0 until none is left sees every subkey once.
 class RegistryStore {
   public:
     virtual ~RegistryStore() = default;

@@ -2,6 +2,9 @@
 
 #include "Exception.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace zanver {
 
 std::string_view TrimView(std::string_view text) {
@@ -107,6 +110,91 @@ std::int32_t StrToInt(std::string_view text) {
     if (!TryStrToInt(text, value))
         throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
     return value;
+}
+
+std::int32_t StrToIntOrZero(std::string_view text) {
+    std::int32_t value = 0;
+    return TryStrToInt(text, value) ? value : 0;
+}
+
+namespace {
+// Reads one command-line token starting at pos (after the white space and the
+// "" pairs before it) and leaves pos after it.
+std::string ReadToken(std::string_view text, std::size_t& pos) {
+    std::string token;
+    while (pos < text.size() && !IsWhiteSpace(text[pos])) {
+        if (text[pos] == '"') {
+            ++pos;
+            while (pos < text.size() && text[pos] != '"')
+                token += text[pos++];
+            if (pos < text.size())
+                ++pos;  // the closing quote
+        } else {
+            token += text[pos++];
+        }
+    }
+    return token;
+}
+
+// Skips white space and pairs of double quotes; returns whether a token follows.
+bool SkipToToken(std::string_view text, std::size_t& pos) {
+    for (;;) {
+        while (pos < text.size() && IsWhiteSpace(text[pos]))
+            ++pos;
+        if (pos + 1 < text.size() && text[pos] == '"' && text[pos + 1] == '"')
+            pos += 2;
+        else
+            return pos < text.size();
+    }
+}
+}  // namespace
+
+std::string NthToken(std::string_view text, int index) {
+    if (index < 0)
+        return {};
+    text = text.substr(0, text.find('\0'));
+    std::size_t pos = 0;
+    for (int i = 0;; ++i) {
+        if (!SkipToToken(text, pos))
+            return {};
+        std::string token = ReadToken(text, pos);
+        if (i == index)
+            return token;
+    }
+}
+
+std::string SplitOffToken(std::string& text, std::string_view delimiters) {
+    const std::size_t end = std::min(text.find_first_of(delimiters), text.size());
+    std::string token = Trim(std::string_view(text).substr(0, end));
+    text.erase(0, end);
+    return token;
+}
+
+void ReplaceText(std::string& text, std::string_view find, std::string_view replace) {
+    if (find.empty())
+        return;
+    std::string result;
+    std::size_t from = 0;
+    for (std::size_t hit = text.find(find); hit != std::string::npos; hit = text.find(find, from)) {
+        result.append(text, from, hit - from);
+        result.append(replace);
+        from = hit + find.size();
+    }
+    if (from == 0)
+        return;
+    result.append(text, from, std::string::npos);
+    text = std::move(result);
+}
+
+int LastCharPos(std::string_view text, char ch) {
+    const std::size_t pos = text.rfind(ch);
+    return pos == std::string_view::npos ? 0 : static_cast<int>(pos) + 1;
+}
+
+std::string LeftText(std::string_view text, int count) {
+    if (count <= 0)
+        return {};
+    return std::string(text.substr(0, static_cast<std::size_t>(count)));
 }
 
 }  // namespace zanver

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "ErrorCodes.h"
+#include "Exception.h"
+#include "KeyPaths.h"
+#include "LastError.h"
+#include "RegistryFixture.h"
+
+using namespace zanver;
+using Call = FaultStore::Call;
+
+namespace {
+
+std::string ErrorText(long code) {
+    SetLastErrorCode(code);
+    return LastErrorText();
+}
+
+template <typename F>
+std::string MessageOf(F&& action) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
+}
+
+}  // namespace
+
+class RegistryAccess : public RegistryFixture {};
+
+TEST_F(RegistryAccess, QueriesReportAbsenceWithoutRaising) {
+    for (RootKey root : {HKEY_CLASSES_ROOT, kUnknownRoot}) {
+        EXPECT_FALSE(KeyExists(root, "missing"));
+        EXPECT_FALSE(ValueExists(root, "missing", ""));
+        EXPECT_EQ(GetValueType(root, "missing", "x"), RegNone);
+        std::uint32_t type = 99;
+        Bytes data{1, 2};
+        EXPECT_FALSE(ReadRawValue(root, "missing", "x", type, data));
+        EXPECT_EQ(type, RegNone);
+        EXPECT_TRUE(data.empty());
+        EXPECT_EQ(ReadString(root, "missing", ""), "");
+        EXPECT_EQ(ReadDWordDef(root, "missing", "", 7u), 7u);
+    }
+    EXPECT_FALSE(KeyExists(kUnknownRoot, ""));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ""));
+}
+
+TEST_F(RegistryAccess, ReadersAcceptOnlyTheirTypes) {
+    Put(HKEY_CLASSES_ROOT, "k", "sz", RegSz, Sz("text"));
+    Put(HKEY_CLASSES_ROOT, "k", "expand", RegExpandSz, Sz("%PATH%"));
+    Put(HKEY_CLASSES_ROOT, "k", "bin4", RegBinary, {1, 0, 0, 0});
+    Put(HKEY_CLASSES_ROOT, "k", "dw", RegDword, {0x1F, 0, 0, 0x80});
+    Put(HKEY_CLASSES_ROOT, "k", "dw3", RegDword, {1, 2, 3});
+    Put(HKEY_CLASSES_ROOT, "k", "unterminated", RegSz, {'a', 'b'});
+    Put(HKEY_CLASSES_ROOT, "k", "empty", RegSz, {});
+
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "K", "SZ"), "text");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "expand"), "");
+    EXPECT_EQ(ReadExpandString(HKEY_CLASSES_ROOT, "k", "expand"), "%PATH%");
+    EXPECT_EQ(ReadExpandString(HKEY_CLASSES_ROOT, "k", "sz"), "text");
+    EXPECT_EQ(ReadExpandString(HKEY_CLASSES_ROOT, "k", "bin4"), "");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "unterminated"), "ab");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "empty"), "");
+
+    EXPECT_EQ(ReadDWordDef(HKEY_CLASSES_ROOT, "k", "dw", 0), 0x8000001Fu);
+    EXPECT_EQ(ReadDWordDef(HKEY_CLASSES_ROOT, "k", "bin4", 5), 5u);
+    EXPECT_EQ(ReadDWordDef(HKEY_CLASSES_ROOT, "k", "dw3", 5), 5u);
+    EXPECT_EQ(GetValueType(HKEY_CLASSES_ROOT, "k", "dw"), RegDword);
+}
+
+TEST_F(RegistryAccess, ClassesRootIsTheClassesKeyOfTheMachine) {
+    WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, "abcfile");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "Software\\Classes\\.ABC", ""), "abcfile");
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Classes\\abcfile", "", false, "Abc file");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "abcfile"));
+}
+
+TEST_F(RegistryAccess, SetRawValueStoresEmptyStringsWithTheirTerminator) {
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "a\\b", "", RegNone, nullptr, 0));
+    std::uint32_t type = 0;
+    Bytes data;
+    ASSERT_TRUE(ReadRawValue(HKEY_CLASSES_ROOT, "a\\b", "", type, data));
+    EXPECT_EQ(type, RegSz);
+    EXPECT_EQ(data, Bytes{0});
+
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "a", "s", RegExpandSz, nullptr, 0));
+    ASSERT_TRUE(ReadRawValue(HKEY_CLASSES_ROOT, "a", "s", type, data));
+    EXPECT_EQ(type, RegExpandSz);
+    EXPECT_EQ(data, Bytes{0});
+
+    // A named value may be unassigned, and keeps its bytes.
+    const Bytes bytes{1, 2};
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "a", "n", RegNone, bytes.data(), bytes.size()));
+    ASSERT_TRUE(ReadRawValue(HKEY_CLASSES_ROOT, "a", "n", type, data));
+    EXPECT_EQ(type, RegNone);
+    EXPECT_EQ(data, bytes);
+
+    ASSERT_TRUE(WriteDWord(HKEY_CLASSES_ROOT, "a", "d", 0x01020304));
+    ASSERT_TRUE(ReadRawValue(HKEY_CLASSES_ROOT, "a", "d", type, data));
+    EXPECT_EQ(data, (Bytes{4, 3, 2, 1}));
+}
+
+TEST_F(RegistryAccess, WriteStringFailureNamesValueKeyAndText) {
+    WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, "");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, ".abc", ""), "");
+    EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, ".abc", ""));
+
+    faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, ""); }),
+              "Failed to set default value for key HKEY_CLASSES_ROOT\\.abc to empty string. " +
+                  ErrorText(err::kAccessDenied));
+    faults.FailNth(Call::CreateKey, 1, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "Content Type", true, "x"); }),
+              "Failed to set value Content Type of key HKEY_CLASSES_ROOT\\.abc to x. " +
+                  ErrorText(err::kAccessDenied));
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "Content Type"));
+    EXPECT_EQ(SetValueFailureText(HKEY_CURRENT_USER, "k", "", true, ""),
+              "Failed to set default value for key HKEY_CURRENT_USER\\k to unassigned. " +
+                  ErrorText(err::kAccessDenied));
+}
+
+TEST_F(RegistryAccess, CreateKeyReportsWhetherTheKeyExisted) {
+    bool existed = true;
+    StoreKey key = CreateKey(HKEY_CLASSES_ROOT, "x\\y", kKeyAllAccess, existed);
+    EXPECT_FALSE(existed);
+    EXPECT_EQ(memory.OpenHandleCount(), 1u);
+    CloseStoreKey(key);
+    key = CreateKey(HKEY_CLASSES_ROOT, "X\\Y", kKeyAllAccess, existed);
+    EXPECT_TRUE(existed);
+    CloseStoreKey(key);
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+
+    faults.FailNth(Call::CreateKey, 1, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([&] { CreateKey(HKEY_CLASSES_ROOT, "z", kKeyAllAccess, existed); }),
+              "Could not create or open key HKEY_CLASSES_ROOT\\z. " +
+                  ErrorText(err::kAccessDenied));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "z"));
+}
+
+TEST_F(RegistryAccess, CopyValueCopiesTypeAndBytesOrSaysWhatFailed) {
+    Put(HKEY_CLASSES_ROOT, "src", "v", 0x1234, {0, 1, 0, 2});
+    CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst\\deep", "w");
+    std::uint32_t type = 0;
+    Bytes data;
+    ASSERT_TRUE(ReadRawValue(HKEY_CURRENT_USER, "dst\\deep", "w", type, data));
+    EXPECT_EQ(type, 0x1234u);
+    EXPECT_EQ(data, (Bytes{0, 1, 0, 2}));
+
+    EXPECT_EQ(MessageOf([] {
+                  CopyValue(HKEY_CLASSES_ROOT, "src", "none", HKEY_CURRENT_USER, "dst", "w");
+              }),
+              "Failed to retrieve HKEY_CLASSES_ROOT\\src\\none from the registry. " +
+                  ErrorText(err::kFileNotFound));
+    faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([] {
+                  CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst", "");
+              }),
+              "Failed to write HKEY_CURRENT_USER\\dst\\ to the registry. " +
+                  ErrorText(err::kAccessDenied));
+}
+
+TEST_F(RegistryAccess, DeleteValueReportsFailure) {
+    Put(HKEY_CLASSES_ROOT, "k", "v", RegSz, Sz("x"));
+    EXPECT_FALSE(DeleteValue(HKEY_CLASSES_ROOT, "k", "other"));
+    EXPECT_FALSE(DeleteValue(HKEY_CLASSES_ROOT, "missing", "v"));
+    EXPECT_TRUE(DeleteValue(HKEY_CLASSES_ROOT, "K", "V"));
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "k", "v"));
+}
+
+TEST_F(RegistryAccess, DeleteKeyTreeRemovesEverythingBelow) {
+    for (const char* key : {"t\\a\\x", "t\\a\\y\\z", "t\\b", "t\\c\\d\\e\\f", "keep"})
+        Put(HKEY_CLASSES_ROOT, key, "v", RegSz, Sz(key));
+    EXPECT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "T"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "t"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "keep"));
+    EXPECT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "never-there"));
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryAccess, DeleteKeyTreeKeepsWhatItCannotDelete) {
+    for (const char* key : {"t\\a", "t\\b\\inner", "t\\c"}) Put(HKEY_CLASSES_ROOT, key, "", RegSz, Sz(""));
+    ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", true));
+    EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
+    ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", false));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "t\\b\\inner"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "t\\a"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "t\\c"));
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryAccess, DeleteKeyTreeNamesTheKeyItCouldNotQuery) {
+    Put(HKEY_CLASSES_ROOT, "top\\sub\\leaf", "", RegSz, Sz(""));
+    faults.FailNth(Call::QueryInfoKey, 1, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
+              "Could not query key top. " + ErrorText(err::kAccessDenied));
+    faults.FailNth(Call::QueryInfoKey, 2, err::kAccessDenied);
+    EXPECT_EQ(MessageOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
+              "Could not query key sub. " + ErrorText(err::kAccessDenied));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "top\\sub\\leaf"));
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryAccess, DeleteKeyTreeRefusesTheRootItself) {
+    Put(HKEY_CURRENT_USER, "a", "", RegSz, Sz(""));
+    EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, ""));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "a"));
+}
+
+TEST_F(RegistryAccess, TemplatesFolderComesFromTheShellFolders) {
+    EXPECT_EQ(GetTemplatesFolder(), "");
+    WriteString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                "Templates", false, "C:\\Templates");
+    EXPECT_EQ(GetTemplatesFolder(), "C:\\Templates");
+}

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "ErrorCodes.h"
+#include "Exception.h"
+#include "Registry.h"
+#include "RegistryFixture.h"
+
+using namespace zanver;
+using Call = FaultStore::Call;
+
+class RegistryObject : public RegistryFixture {
+protected:
+    // A key with values of several types in a fixed order and a deep subtree.
+    void MakeTree(const std::string& top) {
+        Put(HKEY_CLASSES_ROOT, top, "", RegSz, Sz("default"));
+        Put(HKEY_CLASSES_ROOT, top, "zeta", RegBinary, {1, 2, 3});
+        Put(HKEY_CLASSES_ROOT, top, "Alpha", RegDword, {4, 0, 0, 0});
+        Put(HKEY_CLASSES_ROOT, top, "none", RegNone, {});
+        Put(HKEY_CLASSES_ROOT, top + "\\Shell\\Open\\Command", "", RegExpandSz, Sz("%1"));
+        Put(HKEY_CLASSES_ROOT, top + "\\Shell\\Open\\Command", "multi", RegMultiSz, {'a', 0, 0});
+        Put(HKEY_CLASSES_ROOT, top + "\\DefaultIcon", "", RegSz, Sz("icon.ico,1"));
+    }
+    // The dump of a key's subtree with the key's own path left out of its lines.
+    std::string Dump(const std::string& key) {
+        std::string dump = memory.Dump(HKEY_CLASSES_ROOT, key);
+        const std::string prefix = "[HKEY_CLASSES_ROOT\\" + key;
+        for (std::size_t at = dump.find(prefix); at != std::string::npos; at = dump.find(prefix, at))
+            dump.replace(at, prefix.size(), "[");
+        return dump;
+    }
+
+    TRegistry registry{HKEY_CLASSES_ROOT};
+};
+
+TEST_F(RegistryObject, OpenKeyCreatesOnlyWhenAsked) {
+    EXPECT_FALSE(registry.OpenKey("a\\b", false));
+    EXPECT_FALSE(registry.HasCurrentKey());
+    EXPECT_TRUE(registry.OpenKey("a\\b", true));
+    EXPECT_EQ(registry.CurrentPath(), "a\\b");
+    EXPECT_TRUE(registry.KeyExists("A"));
+    EXPECT_TRUE(registry.OpenKey("\\A\\B", false));
+    EXPECT_EQ(memory.OpenHandleCount(), 1u);
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    EXPECT_FALSE(registry.HasCurrentKey());
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+    EXPECT_FALSE(registry.KeyExists("a"));
+}
+
+TEST_F(RegistryObject, ListsNamesInStoreOrder) {
+    MakeTree("t");
+    ASSERT_TRUE(registry.OpenKey("t", false));
+    std::vector<std::string> names;
+    registry.GetValueNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"", "zeta", "Alpha", "none"}));
+    registry.CreateKey("t\\apple");
+    ASSERT_TRUE(registry.OpenKey("t", false));
+    registry.GetKeyNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"apple", "DefaultIcon", "Shell"}));
+    EXPECT_TRUE(registry.ValueExists("ALPHA"));
+    EXPECT_FALSE(registry.ValueExists("beta"));
+}
+
+TEST_F(RegistryObject, WriteStringNeedsAnOpenKeyAndSaysWhatFailed) {
+    ASSERT_TRUE(registry.OpenKey("k", true));
+    registry.WriteString("name", "text");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "name"), "text");
+    faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
+    try {
+        registry.WriteString("name", "other");
+        FAIL() << "nothing raised";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message().rfind("Failed to set value name of key HKEY_CLASSES_ROOT\\k to other. ", 0), 0u)
+            << e.Message();
+    }
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "name"), "text");
+}
+
+TEST_F(RegistryObject, RenameValueMovesTypeAndDataOnlyToAFreeName) {
+    Put(HKEY_CLASSES_ROOT, "k", "old", RegBinary, {9, 8});
+    Put(HKEY_CLASSES_ROOT, "k", "taken", RegSz, Sz("t"));
+    ASSERT_TRUE(registry.OpenKey("k", false));
+    registry.RenameValue("old", "TAKEN");
+    registry.RenameValue("old", "OLD");  // letter case only: the name is not free
+    registry.RenameValue("missing", "new");
+    EXPECT_EQ(Dump("k"), Dump("k"));
+    std::vector<std::string> names;
+    registry.GetValueNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"old", "taken"}));
+
+    registry.RenameValue("old", "new");
+    std::uint32_t type = 0;
+    Bytes data;
+    ASSERT_TRUE(ReadRawValue(HKEY_CLASSES_ROOT, "k", "new", type, data));
+    EXPECT_EQ(type, RegBinary);
+    EXPECT_EQ(data, (Bytes{9, 8}));
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "k", "old"));
+}
+
+TEST_F(RegistryObject, RenameValueKeepsTheOldValueWhenTheCopyFails) {
+    Put(HKEY_CLASSES_ROOT, "k", "old", RegSz, Sz("keep me"));
+    ASSERT_TRUE(registry.OpenKey("k", false));
+    faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
+    EXPECT_THROW(registry.RenameValue("old", "new"), Exception);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "old"), "keep me");
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "k", "new"));
+}
+
+TEST_F(RegistryObject, MoveKeyCopiesOrMovesTheWholeSubtree) {
+    MakeTree("src");
+    const std::string before = Dump("src");
+    registry.MoveKey("src", "copy", false);
+    EXPECT_EQ(Dump("copy"), before);
+    EXPECT_EQ(Dump("src"), before);
+
+    registry.MoveKey("src", "dest\\moved", true);
+    EXPECT_EQ(Dump("dest\\moved"), before);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "src"));
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryObject, MoveKeyLeavesExistingTargetsAndRefusesItsOwnSubtree) {
+    MakeTree("src");
+    MakeTree("other");
+    const std::string src = Dump("src");
+    const std::string other = Dump("other");
+    registry.MoveKey("src", "OTHER", true);
+    registry.MoveKey("missing", "new", true);
+    EXPECT_THROW(registry.MoveKey("src", "SRC\\Shell\\inner", false), Exception);
+    EXPECT_EQ(Dump("src"), src);
+    EXPECT_EQ(Dump("other"), other);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "new"));
+}
+
+TEST_F(RegistryObject, MoveKeyThatFailsHalfWayLosesNothing) {
+    MakeTree("src");
+    const std::string before = Dump("src");
+    for (int n = 1; n <= 6; ++n) {
+        faults.FailNth(Call::SetValue, n, err::kAccessDenied);
+        EXPECT_THROW(registry.MoveKey("src", "dest", true), Exception) << n;
+        faults.ClearFaults();
+        EXPECT_EQ(Dump("src"), before) << n;
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest")) << n;
+    }
+    // The copy is complete but the source cannot be deleted: the copy stays.
+    faults.FailNth(Call::DeleteKey, 2, err::kAccessDenied);
+    EXPECT_THROW(registry.MoveKey("src", "dest", true), Exception);
+    faults.ClearFaults();
+    EXPECT_EQ(Dump("dest"), before);
+    EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}

@@ -1,0 +1,514 @@
+#include "SqliteStore.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "ActiveStore.h"
+#include "ErrorCodes.h"
+#include "Exception.h"
+#include "RootKeys.h"
+#include "StoreConformance.h"
+#include "StoreLocation.h"
+
+using namespace zanver;
+using namespace zanver::err;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+// A folder of its own, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "zanver-sqlite-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+std::unique_ptr<SqliteStore> OpenStore(const std::string& path,
+                                       const SqliteStoreOptions& options = {}) {
+    std::string error;
+    auto store = SqliteStore::Open(path, error, options);
+    EXPECT_TRUE(store) << error;
+    return store;
+}
+
+std::unique_ptr<RegistryStore> FreshStore() {
+    static TempFolder folder;
+    static std::atomic<int> count{0};
+    return OpenStore(folder.File("conformance" + std::to_string(++count) + ".db"));
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, StoreConformanceTest,
+                         ::testing::Values(StoreUnderTest{"Sqlite", FreshStore}),
+                         StoreUnderTestName);
+
+namespace {
+
+StoreKey Create(RegistryStore& store, StoreKey parent, std::string_view path,
+                bool* existedOut = nullptr) {
+    StoreKey key = 0;
+    bool existed = false;
+    EXPECT_EQ(store.CreateKey(parent, path, kKeyAllAccess, key, existed), kSuccess) << path;
+    if (existedOut)
+        *existedOut = existed;
+    return key;
+}
+
+long Set(RegistryStore& store, StoreKey key, std::string_view name, std::string_view data,
+         std::uint32_t type = RegBinary) {
+    const Bytes bytes(data.begin(), data.end());
+    return store.SetValue(key, name, type, bytes.data(), bytes.size());
+}
+
+Bytes Get(RegistryStore& store, StoreKey root, std::string_view path, std::string_view name) {
+    StoreKey key = 0;
+    Bytes data;
+    if (store.OpenKey(root, path, kKeyRead, key) != kSuccess)
+        return {'?'};
+    if (store.QueryValue(key, name, nullptr, &data) != kSuccess)
+        data = {'?'};
+    store.CloseKey(key);
+    return data;
+}
+
+bool Exists(RegistryStore& store, StoreKey root, std::string_view path) {
+    StoreKey key = 0;
+    if (store.OpenKey(root, path, kKeyRead, key) != kSuccess)
+        return false;
+    store.CloseKey(key);
+    return true;
+}
+
+Names SubKeys(RegistryStore& store, StoreKey key) {
+    Names names;
+    std::string name;
+    for (std::uint32_t index = 0; store.EnumKey(key, index, name) == kSuccess; ++index)
+        names.push_back(name);
+    return names;
+}
+
+Bytes B(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+class SqliteStoreTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::string path = folder.File("registry.db");
+};
+
+TEST_F(SqliteStoreTest, KeysAndValuesSurviveReopeningWithOrderAndCase) {
+    {
+        auto store = OpenStore(path);
+        ASSERT_TRUE(store);
+        const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Software\\MyApp");
+        for (const char* child : {"_last", "Beta", "alpha", "ZULU"})
+            store->CloseKey(Create(*store, key, child));
+        ASSERT_EQ(Set(*store, key, "Zeta", "1"), kSuccess);
+        ASSERT_EQ(Set(*store, key, "alpha", "2", RegSz), kSuccess);
+        ASSERT_EQ(Set(*store, key, "", ""), kSuccess);
+        ASSERT_EQ(Set(*store, key, "ZETA", "3", RegDword), kSuccess);
+        store->CloseKey(Create(*store, HKEY_CLASSES_ROOT, ".txt"));
+    }
+    auto store = OpenStore(path);
+    ASSERT_TRUE(store);
+    StoreKey key = 0;
+    ASSERT_EQ(store->OpenKey(HKEY_CURRENT_USER, "SOFTWARE\\myapp", kKeyRead, key), kSuccess);
+    EXPECT_EQ(SubKeys(*store, key), (Names{"alpha", "Beta", "ZULU", "_last"}));
+    std::vector<std::tuple<std::string, std::uint32_t, Bytes>> values;
+    std::string name;
+    std::uint32_t type = 0;
+    Bytes data;
+    for (std::uint32_t i = 0; store->EnumValue(key, i, name, &type, &data) == kSuccess; ++i)
+        values.emplace_back(name, type, data);
+    EXPECT_EQ(values, (std::vector<std::tuple<std::string, std::uint32_t, Bytes>>{
+                          {"Zeta", RegDword, B("3")}, {"alpha", RegSz, B("2")}, {"", RegBinary, {}}}));
+    EXPECT_EQ(SubKeys(*store, HKEY_CLASSES_ROOT), Names{".txt"});
+    EXPECT_TRUE(Exists(*store, HKEY_LOCAL_MACHINE, "Software\\Classes\\.TXT"));
+}
+
+TEST_F(SqliteStoreTest, ProtectsTheRootsAndTheKeyBehindClassesRoot) {
+    auto store = OpenStore(path);
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Classes"), kAccessDenied);
+    StoreKey machine = 0;
+    ASSERT_EQ(store->OpenKey(HKEY_LOCAL_MACHINE, "", kKeyAllAccess, machine), kSuccess);
+    EXPECT_EQ(store->DeleteKey(machine, ""), kAccessDenied);
+    EXPECT_EQ(store->DeleteKey(HKEY_USERS, ""), kAccessDenied);
+    std::string name;
+    for (StoreKey bad : {HKEY_PERFORMANCE_DATA, HKEY_DYN_DATA, StoreKey{6}, StoreKey{12345}})
+        EXPECT_EQ(store->EnumKey(bad, 0, name), kInvalidHandle) << bad;
+    // A key may delete itself through its own handle, which is then dead.
+    const StoreKey own = Create(*store, HKEY_CURRENT_USER, "Own");
+    EXPECT_EQ(store->DeleteKey(own, ""), kSuccess);
+    EXPECT_EQ(Set(*store, own, "v", "x"), kKeyDeleted);
+    EXPECT_FALSE(Exists(*store, HKEY_CURRENT_USER, "Own"));
+}
+
+TEST_F(SqliteStoreTest, TwoConnectionsSeeEachOthersWritesAndDeletions) {
+    auto first = OpenStore(path);
+    auto second = OpenStore(path);
+    ASSERT_TRUE(first && second);
+    const StoreKey key = Create(*first, HKEY_CURRENT_USER, "Shared\\Key");
+    ASSERT_EQ(Set(*first, key, "v", "one"), kSuccess);
+    EXPECT_EQ(Get(*second, HKEY_CURRENT_USER, "shared\\key", "V"), B("one"));
+
+    StoreKey seen = 0;
+    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Shared\\Key", kKeyAllAccess, seen), kSuccess);
+    StoreKey parent = 0;
+    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Shared", kKeyAllAccess, parent), kSuccess);
+    EXPECT_EQ(SubKeys(*second, parent), Names{"Key"});
+
+    ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, "Shared\\Key"), kSuccess);
+    std::string name;
+    KeyInfo info;
+    bool existed = false;
+    StoreKey child = 0;
+    EXPECT_EQ(second->QueryValue(seen, "v", nullptr, nullptr), kKeyDeleted);
+    EXPECT_EQ(second->EnumValue(seen, 0, name, nullptr, nullptr), kKeyDeleted);
+    EXPECT_EQ(second->QueryInfoKey(seen, info), kKeyDeleted);
+    EXPECT_EQ(Set(*second, seen, "v", "two"), kKeyDeleted);
+    EXPECT_EQ(second->CreateKey(seen, "child", kKeyAllAccess, child, existed), kKeyDeleted);
+    EXPECT_EQ(second->CloseKey(seen), kSuccess);
+    // A key made again under the same name is a new key, not the old handle's.
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Shared\\Key"));
+    EXPECT_EQ(first->QueryValue(key, "v", nullptr, nullptr), kKeyDeleted);
+    // The other connection's enumeration from the start shows the change.
+    ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, "Shared\\Key"), kSuccess);
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Shared\\Other"));
+    EXPECT_EQ(SubKeys(*second, parent), Names{"Other"});
+}
+
+// Writes count keys below name in the store file, half of them one by one and
+// half in one transaction; true when every call succeeded.
+bool WriteKeys(const std::string& path, const std::string& name, int count) {
+    std::string error;
+    auto store = SqliteStore::Open(path, error);
+    if (!store)
+        return false;
+    bool ok = true;
+    for (int i = 0; i < count; ++i) {
+        if (i == count / 2)
+            ok = store->BeginTransaction() == kSuccess && ok;
+        StoreKey key = 0;
+        bool existed = false;
+        ok = store->CreateKey(HKEY_CURRENT_USER, name + "\\" + std::to_string(i), kKeyAllAccess,
+                              key, existed) == kSuccess &&
+             ok;
+        const std::uint8_t byte = static_cast<std::uint8_t>(i);
+        ok = store->SetValue(key, "v", RegBinary, &byte, 1) == kSuccess && ok;
+        store->CloseKey(key);
+    }
+    return store->EndTransaction(true) == kSuccess && ok;
+}
+
+TEST_F(SqliteStoreTest, TwoProcessesWriteTheSameFileAtOnce) {
+    OpenStore(path).reset();  // the file exists before either process starts
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0)
+        _exit(WriteKeys(path, "Child", 200) ? 0 : 1);
+    const bool parentOk = WriteKeys(path, "Parent", 200);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(parentOk);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    auto store = OpenStore(path);
+    ASSERT_TRUE(store);
+    for (const char* name : {"Child", "Parent"}) {
+        StoreKey key = 0;
+        ASSERT_EQ(store->OpenKey(HKEY_CURRENT_USER, name, kKeyRead, key), kSuccess);
+        EXPECT_EQ(SubKeys(*store, key).size(), 200u) << name;
+        EXPECT_EQ(Get(*store, key, "199", "v"), Bytes{199}) << name;
+    }
+}
+
+TEST_F(SqliteStoreTest, RolledBackTransactionsLeaveNothingBehind) {
+    auto store = OpenStore(path);
+    auto other = OpenStore(path);
+    ASSERT_TRUE(store && other);
+    const StoreKey kept = Create(*store, HKEY_CURRENT_USER, "Kept");
+    ASSERT_EQ(Set(*store, kept, "v", "old"), kSuccess);
+
+    // Plain rollback; the other connection never sees the uncommitted keys.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    const StoreKey gone = Create(*store, HKEY_CURRENT_USER, "Gone\\Deeper");
+    ASSERT_EQ(Set(*store, kept, "v", "new"), kSuccess);
+    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Gone"));
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    EXPECT_FALSE(Exists(*store, HKEY_CURRENT_USER, "Gone"));
+    EXPECT_EQ(store->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Kept", "v"), B("old"));
+
+    // An inner rollback makes the outermost end roll back everything.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    store->CloseKey(Create(*store, HKEY_CURRENT_USER, "Outer"));
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    store->CloseKey(Create(*store, HKEY_CURRENT_USER, "Inner"));
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    store->CloseKey(Create(*store, HKEY_CURRENT_USER, "After"));
+    EXPECT_NE(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(SubKeys(*store, HKEY_CURRENT_USER), Names{"Kept"});
+
+    // Nested commits become visible at the outermost end only.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    store->CloseKey(Create(*store, HKEY_CURRENT_USER, "Committed"));
+    EXPECT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Committed"));
+    EXPECT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_TRUE(Exists(*other, HKEY_CURRENT_USER, "Committed"));
+    EXPECT_EQ(store->EndTransaction(true), kInvalidFunction);
+}
+
+TEST_F(SqliteStoreTest, ACompoundOperationThatFailsHalfWayLeavesTheOldState) {
+    auto store = OpenStore(path);
+    ASSERT_TRUE(store);
+    const StoreKey tree = Create(*store, HKEY_CURRENT_USER, "Tree");
+    for (const char* child : {"a", "b", "c"}) {
+        const StoreKey key = Create(*store, tree, child);
+        ASSERT_EQ(Set(*store, key, "v", child), kSuccess);
+        store->CloseKey(key);
+    }
+    ASSERT_EQ(SubKeys(*store, tree), (Names{"a", "b", "c"}));
+    {
+        // Moves the subkeys away one by one, then fails on a name that is too long.
+        StoreTransaction transaction(*store);
+        const StoreKey target = Create(*store, HKEY_CURRENT_USER, "Target");
+        std::string name;
+        while (store->EnumKey(tree, 0, name) == kSuccess) {
+            const StoreKey copy = Create(*store, target, name);
+            ASSERT_EQ(Set(*store, copy, "v", name), kSuccess);
+            store->CloseKey(copy);
+            ASSERT_EQ(store->DeleteKey(tree, name), kSuccess);
+        }
+        EXPECT_EQ(Set(*store, target, std::string(kMaxValueNameLength + 1, 'n'), "x"),
+                  kInvalidParameter);
+        store->CloseKey(target);
+    }
+    EXPECT_FALSE(Exists(*store, HKEY_CURRENT_USER, "Target"));
+    // The handle's snapshot was taken inside the undone transaction: it is taken again.
+    EXPECT_EQ(SubKeys(*store, tree), (Names{"a", "b", "c"}));
+    EXPECT_EQ(Get(*store, tree, "b", "v"), B("b"));
+}
+
+// Holds the write lock of a store file, as another program in the middle of
+// a transaction does.
+class WriteLock {
+  public:
+    explicit WriteLock(const std::string& path) {
+        sqlite3_open(path.c_str(), &db_);
+        ok_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteLock() {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    bool Held() const { return ok_; }
+
+  private:
+    sqlite3* db_ = nullptr;
+    bool ok_ = false;
+};
+
+TEST_F(SqliteStoreTest, WritesFailWithTheLockCodeWhileAnotherConnectionWrites) {
+    auto store = OpenStore(path, {.busyTimeoutMs = 50});
+    ASSERT_TRUE(store);
+    const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Locked");
+    ASSERT_EQ(Set(*store, key, "v", "old"), kSuccess);
+    {
+        WriteLock lock(path);
+        ASSERT_TRUE(lock.Held());
+        EXPECT_EQ(Set(*store, key, "v", "new"), kSharingViolation);
+        EXPECT_EQ(store->DeleteValue(key, "v"), kSharingViolation);
+        StoreKey child = 0;
+        bool existed = false;
+        EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed),
+                  kSharingViolation);
+        EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Locked"), kSharingViolation);
+        // Reading goes on; an existing key can still be "created".
+        EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Locked", "v"), B("old"));
+        EXPECT_EQ(store->CreateKey(HKEY_CURRENT_USER, "Locked", kKeyRead, child, existed),
+                  kSuccess);
+        EXPECT_TRUE(existed);
+
+        // A transaction that cannot start fails as a whole.
+        EXPECT_EQ(store->BeginTransaction(), kSharingViolation);
+        EXPECT_EQ(Set(*store, key, "w", "x"), kSharingViolation);
+        EXPECT_EQ(store->EndTransaction(true), kSharingViolation);
+    }
+    EXPECT_EQ(Set(*store, key, "v", "new"), kSuccess);
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Locked", "v"), B("new"));
+    EXPECT_EQ(store->QueryValue(key, "w", nullptr, nullptr), kFileNotFound);
+}
+
+TEST_F(SqliteStoreTest, AReadOnlyStoreReadsAndRefusesWrites) {
+    {
+        auto store = OpenStore(path);
+        ASSERT_TRUE(store);
+        const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Data");
+        ASSERT_EQ(Set(*store, key, "v", "kept"), kSuccess);
+    }
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    // The superuser may write a file whatever its mode; open it read-only then.
+    SqliteStoreOptions options;
+    options.readOnly = geteuid() == 0;
+    auto store = OpenStore(path, options);
+    ASSERT_TRUE(store);
+    EXPECT_TRUE(store->IsReadOnly());
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Data", "v"), B("kept"));
+    StoreKey key = 0;
+    bool existed = false;
+    ASSERT_EQ(store->CreateKey(HKEY_CURRENT_USER, "Data", kKeyAllAccess, key, existed), kSuccess);
+    EXPECT_EQ(Set(*store, key, "v", "new"), kAccessDenied);
+    EXPECT_EQ(store->DeleteValue(key, "v"), kAccessDenied);
+    StoreKey child = 0;
+    EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed), kAccessDenied);
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Data"), kAccessDenied);
+    EXPECT_EQ(store->BeginTransaction(), kAccessDenied);
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Data", "v"), B("kept"));
+}
+
+TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
+    std::string error;
+    const std::string text = folder.File("notes.txt");
+    std::ofstream(text) << std::string(4096, 'x');
+    EXPECT_FALSE(SqliteStore::Open(text, error));
+    EXPECT_EQ(error, "Could not open the registry store " + text + ": it is not a database");
+
+    const std::string foreign = folder.File("foreign.db");
+    sqlite3* db = nullptr;
+    sqlite3_open(foreign.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_FALSE(SqliteStore::Open(foreign, error));
+    EXPECT_EQ(error,
+              "Could not open the registry store " + foreign + ": it is a database of another program");
+
+    const std::string underFile = text + "/sub/registry.db";
+    EXPECT_FALSE(SqliteStore::Open(underFile, error));
+    EXPECT_EQ(error.rfind("Could not create the folder " + text + "/sub for the registry store " +
+                              underFile + ": ",
+                          0),
+              0u)
+        << error;
+
+    const std::string missing = folder.File("missing.db");
+    EXPECT_FALSE(SqliteStore::Open(missing, error, {.readOnly = true}));
+    EXPECT_EQ(error.rfind("Could not open the registry store " + missing + ": ", 0), 0u) << error;
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(SqliteStoreTest, AFileLockedByAnotherProgramIsReported) {
+    // A program holding an exclusive lock on a file that is not in WAL mode
+    // keeps even readers out.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    std::string error;
+    EXPECT_FALSE(SqliteStore::Open(path, error, {.busyTimeoutMs = 50}));
+    EXPECT_EQ(error, "Could not open the registry store " + path +
+                         ": it is locked by another process");
+    sqlite3_close(db);
+    EXPECT_TRUE(SqliteStore::Open(path, error)) << error;
+}
+
+TEST_F(SqliteStoreTest, MissingFoldersOfTheStoreFileAreCreated) {
+    const std::string nested = folder.File("a/b/c/registry.db");
+    auto store = OpenStore(nested);
+    ASSERT_TRUE(store);
+    EXPECT_TRUE(fs::exists(nested));
+    EXPECT_EQ(store->Path(), nested);
+}
+
+// Store location.
+
+EnvironmentLookup Environment(std::map<std::string, std::string> variables) {
+    return [variables](const std::string& name) -> std::optional<std::string> {
+        const auto found = variables.find(name);
+        if (found == variables.end())
+            return std::nullopt;
+        return found->second;
+    };
+}
+
+TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
+    EXPECT_EQ(DefaultStorePath(Environment({{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/u"}})),
+              "/data/zanver/registry.db");
+    EXPECT_EQ(DefaultStorePath(Environment({{"XDG_DATA_HOME", "/data/"}})),
+              "/data/zanver/registry.db");
+    // Empty or relative data homes do not count.
+    for (const char* dataHome : {"", "relative/dir"})
+        EXPECT_EQ(DefaultStorePath(Environment({{"XDG_DATA_HOME", dataHome}, {"HOME", "/home/u/"}})),
+                  "/home/u/.local/share/zanver/registry.db");
+    EXPECT_THROW(DefaultStorePath(Environment({})), Exception);
+}
+
+TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
+    const auto environment = Environment({{"ZANVER_STORE", "/env.db"}, {"HOME", "/h"}});
+    std::vector<std::string> args = {"file.txt", "--store", "/a.db", "--other", "--store=/b.db"};
+    EXPECT_EQ(ChooseStorePath(args, environment), "/b.db");
+    EXPECT_EQ(args, (std::vector<std::string>{"file.txt", "--other"}));
+
+    args = {"file.txt"};
+    EXPECT_EQ(ChooseStorePath(args, environment), "/env.db");
+    EXPECT_EQ(args, std::vector<std::string>{"file.txt"});
+    EXPECT_EQ(ChooseStorePath(args, Environment({{"ZANVER_STORE", ""}, {"HOME", "/h"}})),
+              "/h/.local/share/zanver/registry.db");
+
+    // After "--" nothing is an option.
+    args = {"--", "--store", "x"};
+    EXPECT_EQ(ChooseStorePath(args, environment), "/env.db");
+    EXPECT_EQ(args.size(), 3u);
+
+    for (std::vector<std::string> bad :
+         {std::vector<std::string>{"--store"}, {"--store="}, {"--store", ""}})
+        EXPECT_THROW(ChooseStorePath(bad, environment), Exception);
+}
+
+TEST(StoreLocationTest, ArgvLosesTheStoreArguments) {
+    std::string words[] = {"zanver", "--store", "/x.db", "file.txt", "--store=/y.db", "last"};
+    char* argv[7] = {};
+    for (int i = 0; i < 6; ++i)
+        argv[i] = words[i].data();
+    int argc = 6;
+    EXPECT_EQ(ChooseStorePath(argc, argv), "/y.db");
+    ASSERT_EQ(argc, 3);
+    EXPECT_STREQ(argv[0], "zanver");
+    EXPECT_STREQ(argv[1], "file.txt");
+    EXPECT_STREQ(argv[2], "last");
+    EXPECT_EQ(argv[3], nullptr);
+}
+
+}  // namespace

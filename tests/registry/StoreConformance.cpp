@@ -1,0 +1,553 @@
+#include "StoreConformance.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "ErrorCodes.h"
+#include "RootKeys.h"
+
+using namespace zanver;
+using namespace zanver::err;
+
+namespace {
+
+// A handle that closes itself.
+class Key {
+  public:
+    explicit Key(RegistryStore& store) : store_(store) {}
+    ~Key() { Close(); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+    operator StoreKey() const { return handle_; }
+    // Where the store puts a new handle; the old one is closed first.
+    StoreKey& Out() {
+        Close();
+        return handle_;
+    }
+    void Close() {
+        if (handle_)
+            store_.CloseKey(handle_);
+        handle_ = 0;
+    }
+
+  private:
+    RegistryStore& store_;
+    StoreKey handle_ = 0;
+};
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+Bytes ToBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+long Create(RegistryStore& store, StoreKey parent, const std::string& path, Key& key,
+            bool* existed = nullptr) {
+    bool ignored = false;
+    return store.CreateKey(parent, path, kKeyAllAccess, key.Out(), existed ? *existed : ignored);
+}
+
+long Open(RegistryStore& store, StoreKey parent, const std::string& path, Key& key,
+          std::uint32_t access = kKeyAllAccess) {
+    return store.OpenKey(parent, path, access, key.Out());
+}
+
+long Set(RegistryStore& store, StoreKey key, const std::string& name, std::uint32_t type,
+         std::string_view data) {
+    const Bytes bytes = ToBytes(data);
+    return store.SetValue(key, name, type, bytes.data(), bytes.size());
+}
+
+// Enumerates until the store reports the end; anything other than
+// kNoMoreItems there is a failure.
+Names SubKeys(RegistryStore& store, StoreKey key) {
+    Names names;
+    std::string name;
+    long rc = kSuccess;
+    for (std::uint32_t index = 0; (rc = store.EnumKey(key, index, name)) == kSuccess; ++index)
+        names.push_back(name);
+    EXPECT_EQ(rc, kNoMoreItems);
+    return names;
+}
+
+Names ValueNames(RegistryStore& store, StoreKey key) {
+    Names names;
+    std::string name;
+    long rc = kSuccess;
+    for (std::uint32_t index = 0;
+         (rc = store.EnumValue(key, index, name, nullptr, nullptr)) == kSuccess; ++index)
+        names.push_back(name);
+    EXPECT_EQ(rc, kNoMoreItems);
+    return names;
+}
+
+// Deletes the key with its subtree; false when something could not be deleted.
+bool DeleteKeyTree(RegistryStore& store, StoreKey parent, const std::string& subKey) {
+    const long rc = store.DeleteKey(parent, subKey);
+    if (rc == kSuccess || rc == kFileNotFound)
+        return true;
+    StoreKey key = 0;
+    if (store.OpenKey(parent, subKey, kKeyAllAccess, key) != kSuccess)
+        return false;
+    std::string name;
+    std::uint32_t index = 0;
+    while (store.EnumKey(key, index, name) == kSuccess) {
+        if (!DeleteKeyTree(store, key, name))
+            ++index;
+    }
+    store.CloseKey(key);
+    return store.DeleteKey(parent, subKey) == kSuccess;
+}
+
+std::string MachineClasses(const std::string& name) {
+    return "Software\\Classes\\" + name;
+}
+
+}  // namespace
+
+void StoreConformanceTest::SetUp() {
+    store = GetParam().make();
+    ASSERT_TRUE(store);
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(test.begin(), test.end(), '/', '.');
+    base = "Software\\ZanverConformance\\" + test;
+    classesName = "ZanverConformance." + test;
+    // Leftovers of an earlier run that did not finish.
+    DeleteTree(HKEY_CURRENT_USER, base);
+    DeleteTree(HKEY_CLASSES_ROOT, classesName);
+}
+
+void StoreConformanceTest::TearDown() {
+    if (store) {
+        DeleteTree(HKEY_CURRENT_USER, base);
+        DeleteTree(HKEY_CLASSES_ROOT, classesName);
+        // Refused while other tests' keys are still there.
+        store->DeleteKey(HKEY_CURRENT_USER, "Software\\ZanverConformance");
+    }
+    store.reset();
+}
+
+void StoreConformanceTest::DeleteTree(StoreKey parent, const std::string& subKey) {
+    EXPECT_TRUE(DeleteKeyTree(*store, parent, subKey)) << subKey;
+}
+
+TEST_P(StoreConformanceTest, NamesKeepTheirCaseAndAreFoundWithoutIt) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\MixedCase", key), kSuccess);
+    ASSERT_EQ(Set(*store, key, "ValueName", RegBinary, "abc"), kSuccess);
+
+    Key upper(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\MIXEDCASE", upper), kSuccess);
+    Bytes data;
+    EXPECT_EQ(store->QueryValue(upper, "VALUENAME", nullptr, &data), kSuccess);
+    EXPECT_EQ(data, ToBytes("abc"));
+    // Writing under another spelling overwrites the value and keeps its name.
+    EXPECT_EQ(Set(*store, upper, "valuename", RegBinary, "xyz"), kSuccess);
+    EXPECT_EQ(ValueNames(*store, upper), Names{"ValueName"});
+    EXPECT_EQ(store->QueryValue(key, "ValueName", nullptr, &data), kSuccess);
+    EXPECT_EQ(data, ToBytes("xyz"));
+
+    bool existed = false;
+    Key lower(*store);
+    EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\mixedcase", lower, &existed), kSuccess);
+    EXPECT_TRUE(existed);
+    Key parent(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, parent), kSuccess);
+    EXPECT_EQ(SubKeys(*store, parent), Names{"MixedCase"});
+}
+
+TEST_P(StoreConformanceTest, SubkeysEnumerateInCaseInsensitiveOrder) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    for (const char* name : {"b", "A10", "a2", "C", ".dot", "0zero", "a1", "B.x", "9", "ab"}) {
+        Key child(*store);
+        ASSERT_EQ(Create(*store, key, name, child), kSuccess) << name;
+    }
+    Key fresh(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, fresh), kSuccess);
+    EXPECT_EQ(SubKeys(*store, fresh),
+              (Names{".dot", "0zero", "9", "a1", "A10", "a2", "ab", "b", "B.x", "C"}));
+}
+
+TEST_P(StoreConformanceTest, UnderscoreSortsAsTheStoreFoldsCase) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    for (const char* name : {"Zed", "_under", "alpha", "Mid"}) {
+        Key child(*store);
+        ASSERT_EQ(Create(*store, key, name, child), kSuccess) << name;
+    }
+    Key fresh(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, fresh), kSuccess);
+    if (GetParam().foldsToLower)
+        EXPECT_EQ(SubKeys(*store, fresh), (Names{"_under", "alpha", "Mid", "Zed"}));
+    else
+        EXPECT_EQ(SubKeys(*store, fresh), (Names{"alpha", "Mid", "Zed", "_under"}));
+}
+
+TEST_P(StoreConformanceTest, ValuesKeepTheOrderOfTheirFirstWrite) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    ASSERT_EQ(Set(*store, key, "zeta", RegBinary, "1"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "alpha", RegBinary, "2"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "Mid", RegBinary, "3"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "zeta", RegBinary, "4"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "beta", RegBinary, "5"), kSuccess);
+    ASSERT_EQ(store->DeleteValue(key, "alpha"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "alpha", RegBinary, "6"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "", RegSz, std::string_view("d\0", 2)), kSuccess);
+
+    Key fresh(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, fresh), kSuccess);
+    const Names expected = GetParam().sortsValues ? Names{"", "alpha", "beta", "Mid", "zeta"}
+                                                  : Names{"zeta", "Mid", "beta", "alpha", ""};
+    EXPECT_EQ(ValueNames(*store, fresh), expected);
+
+    const auto zeta = std::find(expected.begin(), expected.end(), "zeta") - expected.begin();
+    std::string name;
+    std::uint32_t type = 0;
+    Bytes data;
+    ASSERT_EQ(store->EnumValue(fresh, static_cast<std::uint32_t>(zeta), name, &type, &data),
+              kSuccess);
+    EXPECT_EQ(type, RegBinary);
+    EXPECT_EQ(data, ToBytes("4"));
+}
+
+TEST_P(StoreConformanceTest, ClassesRootIsMachineSoftwareClasses) {
+    Key viaRoot(*store);
+    ASSERT_EQ(Create(*store, HKEY_CLASSES_ROOT, classesName + "\\Sub", viaRoot), kSuccess);
+    ASSERT_EQ(Set(*store, viaRoot, "FromRoot", RegBinary, "r"), kSuccess);
+
+    Key viaMachine(*store);
+    ASSERT_EQ(Open(*store, HKEY_LOCAL_MACHINE, MachineClasses(classesName) + "\\sub", viaMachine),
+              kSuccess);
+    Bytes data;
+    EXPECT_EQ(store->QueryValue(viaMachine, "FromRoot", nullptr, &data), kSuccess);
+    EXPECT_EQ(data, ToBytes("r"));
+    ASSERT_EQ(Set(*store, viaMachine, "FromMachine", RegBinary, "m"), kSuccess);
+    EXPECT_EQ(store->QueryValue(viaRoot, "FromMachine", nullptr, &data), kSuccess);
+    EXPECT_EQ(data, ToBytes("m"));
+
+    const std::string other = MachineClasses(classesName) + "\\Other";
+    Key created(*store);
+    ASSERT_EQ(Create(*store, HKEY_LOCAL_MACHINE, other, created), kSuccess);
+    created.Close();
+    Key opened(*store);
+    EXPECT_EQ(Open(*store, HKEY_CLASSES_ROOT, classesName + "\\Other", opened), kSuccess);
+    opened.Close();
+    EXPECT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, other), kSuccess);
+    EXPECT_EQ(Open(*store, HKEY_CLASSES_ROOT, classesName + "\\Other", opened), kFileNotFound);
+}
+
+TEST_P(StoreConformanceTest, EnumeratingARootShowsLaterChanges) {
+    auto listed = [&] {
+        const Names names = SubKeys(*store, HKEY_CLASSES_ROOT);
+        return std::find(names.begin(), names.end(), classesName) != names.end();
+    };
+    EXPECT_FALSE(listed());
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_LOCAL_MACHINE, MachineClasses(classesName), key), kSuccess);
+    key.Close();
+    EXPECT_TRUE(listed());
+    ASSERT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, MachineClasses(classesName)), kSuccess);
+    EXPECT_FALSE(listed());
+}
+
+TEST_P(StoreConformanceTest, CreateKeyMakesMissingParentsAndTellsWhetherItExisted) {
+    bool existed = true;
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\a\\b\\c", key, &existed), kSuccess);
+    EXPECT_FALSE(existed);
+    Key parent(*store);
+    EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\a\\b", parent), kSuccess);
+    EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\a\\b\\c", key, &existed), kSuccess);
+    EXPECT_TRUE(existed);
+    EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\A", key, &existed), kSuccess);
+    EXPECT_TRUE(existed);
+
+    // Relative to an open key.
+    Key a(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\a", a), kSuccess);
+    EXPECT_EQ(Create(*store, a, "b\\new\\deeper", key, &existed), kSuccess);
+    EXPECT_FALSE(existed);
+    EXPECT_EQ(Create(*store, a, "B\\NEW", key, &existed), kSuccess);
+    EXPECT_TRUE(existed);
+    EXPECT_EQ(SubKeys(*store, key), Names{"deeper"});
+    EXPECT_EQ(SubKeys(*store, parent), (Names{"c", "new"}));
+}
+
+TEST_P(StoreConformanceTest, DeleteKeyIsRefusedWhileSubkeysExist) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\p\\c", key), kSuccess);
+    key.Close();
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\p"), kAccessDenied);
+    EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\p\\c", key), kSuccess);
+    key.Close();
+
+    Key p(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\p", p), kSuccess);
+    EXPECT_EQ(store->DeleteKey(p, "C"), kSuccess);
+    EXPECT_EQ(store->DeleteKey(p, "c"), kFileNotFound);
+    p.Close();
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\p"), kSuccess);
+    EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\p", p), kFileNotFound);
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\p"), kFileNotFound);
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\missing\\deeper"), kFileNotFound);
+}
+
+TEST_P(StoreConformanceTest, NamesUpToTheLimitsAreAcceptedLongerOnesRefused) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    const std::string longest(kMaxKeyNameLength, 'k');
+    Key child(*store);
+    EXPECT_EQ(Create(*store, key, longest, child), kSuccess);
+    EXPECT_EQ(Create(*store, key, longest + "k", child), kInvalidParameter);
+    EXPECT_EQ(Create(*store, key, longest + "k\\below", child), kInvalidParameter);
+    EXPECT_EQ(SubKeys(*store, key), Names{longest});
+
+    const std::string longestValue(kMaxValueNameLength, 'v');
+    EXPECT_EQ(Set(*store, key, longestValue, RegBinary, "x"), kSuccess);
+    EXPECT_EQ(Set(*store, key, longestValue + "v", RegBinary, "x"), kInvalidParameter);
+    EXPECT_EQ(ValueNames(*store, key), Names{longestValue});
+    EXPECT_EQ(store->QueryValue(key, longestValue, nullptr, nullptr), kSuccess);
+
+    KeyInfo info;
+    ASSERT_EQ(store->QueryInfoKey(key, info), kSuccess);
+    EXPECT_EQ(info.subKeys, 1u);
+    EXPECT_EQ(info.maxSubKeyLen, kMaxKeyNameLength);
+    EXPECT_EQ(info.values, 1u);
+    EXPECT_EQ(info.maxValueNameLen, kMaxValueNameLength);
+}
+
+TEST_P(StoreConformanceTest, KeysUpToTheDepthLimitAreAcceptedDeeperOnesRefused) {
+    // base lies three levels below HKEY_CURRENT_USER.
+    std::string path = base;
+    for (std::size_t depth = 3; depth < kMaxKeyDepth; ++depth)
+        path += "\\d";
+    Key deepest(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, path, deepest), kSuccess);
+    Key tooDeep(*store);
+    EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, path + "\\d", tooDeep), kInvalidParameter);
+    EXPECT_EQ(Create(*store, deepest, "e", tooDeep), kInvalidParameter);
+    KeyInfo info;
+    ASSERT_EQ(store->QueryInfoKey(deepest, info), kSuccess);
+    EXPECT_EQ(info.subKeys, 0u);
+
+    // A key below HKEY_CLASSES_ROOT lies two levels deeper, below
+    // HKEY_LOCAL_MACHINE\Software\Classes; classesName is at level 3.
+    std::string classesPath = classesName;
+    for (std::size_t depth = 3; depth < kMaxKeyDepth; ++depth)
+        classesPath += "\\d";
+    EXPECT_EQ(Create(*store, HKEY_CLASSES_ROOT, classesPath, deepest), kSuccess);
+    EXPECT_EQ(Create(*store, HKEY_CLASSES_ROOT, classesPath + "\\d", tooDeep), kInvalidParameter);
+}
+
+TEST_P(StoreConformanceTest, DeletingTheFirstSubkeyUntilNoneIsLeftSeesEachOnce) {
+    Names expected;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "Key" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        Key child(*store);
+        ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\list\\" + name, child), kSuccess);
+        expected.push_back(name);
+    }
+    // One subkey with a subkey of its own cannot be deleted and is stepped over.
+    Key inner(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\list\\Key05\\inner", inner), kSuccess);
+    inner.Close();
+
+    Key list(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\list", list), kSuccess);
+    Names seen;
+    std::string name;
+    std::uint32_t index = 0;
+    long rc = kSuccess;
+    while (seen.size() < 100 && (rc = store->EnumKey(list, index, name)) == kSuccess) {
+        seen.push_back(name);
+        if (store->DeleteKey(list, name) != kSuccess)
+            ++index;
+    }
+    EXPECT_EQ(rc, kNoMoreItems);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(SubKeys(*store, list), Names{"Key05"});
+}
+
+TEST_P(StoreConformanceTest, ChangesThroughTheHandleShowInItsEnumeration) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    Key child(*store);
+    ASSERT_EQ(Create(*store, key, "b", child), kSuccess);
+    ASSERT_EQ(Create(*store, key, "d", child), kSuccess);
+    std::string name;
+    ASSERT_EQ(store->EnumKey(key, 0, name), kSuccess);
+    EXPECT_EQ(name, "b");
+    ASSERT_EQ(Create(*store, key, "c", child), kSuccess);
+    ASSERT_EQ(Create(*store, key, "e", child), kSuccess);
+    Names rest;
+    for (std::uint32_t index = 1; store->EnumKey(key, index, name) == kSuccess; ++index)
+        rest.push_back(name);
+    EXPECT_EQ(rest, (Names{"c", "d", "e"}));
+
+    ASSERT_EQ(Set(*store, key, "v1", RegBinary, "1"), kSuccess);
+    ASSERT_EQ(store->EnumValue(key, 0, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "v1");
+    ASSERT_EQ(Set(*store, key, "v2", RegBinary, "2"), kSuccess);
+    ASSERT_EQ(store->EnumValue(key, 1, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "v2");
+    ASSERT_EQ(store->DeleteValue(key, "v1"), kSuccess);
+    ASSERT_EQ(store->EnumValue(key, 0, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "v2");
+    EXPECT_EQ(store->EnumValue(key, 1, name, nullptr, nullptr), kNoMoreItems);
+}
+
+TEST_P(StoreConformanceTest, EnumerationSurvivesChangesThroughAnotherHandle) {
+    std::set<std::string> everCreated;
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\list", key), kSuccess);
+    for (int i = 0; i < 10; ++i) {
+        Key child(*store);
+        ASSERT_EQ(Create(*store, key, "k" + std::to_string(i), child), kSuccess);
+        everCreated.insert("k" + std::to_string(i));
+    }
+    Key reader(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\list", reader, kKeyRead), kSuccess);
+    std::string name;
+    ASSERT_EQ(store->EnumKey(reader, 0, name), kSuccess);
+
+    Key writer(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\list", writer), kSuccess);
+    for (int i = 0; i < 20; ++i) {
+        Key child(*store);
+        ASSERT_EQ(Create(*store, writer, "m" + std::to_string(i), child), kSuccess);
+        everCreated.insert("m" + std::to_string(i));
+    }
+    ASSERT_EQ(store->DeleteKey(writer, "k3"), kSuccess);
+    ASSERT_EQ(store->DeleteKey(writer, "k4"), kSuccess);
+
+    long rc = kSuccess;
+    std::uint32_t index = 1;
+    for (; index < 100 && (rc = store->EnumKey(reader, index, name)) == kSuccess; ++index)
+        EXPECT_EQ(everCreated.count(name), 1u) << name;
+    EXPECT_EQ(rc, kNoMoreItems);
+}
+
+TEST_P(StoreConformanceTest, QueryInfoKeyReportsCountsAndLongestNames) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    KeyInfo info;
+    ASSERT_EQ(store->QueryInfoKey(key, info), kSuccess);
+    EXPECT_EQ(info.subKeys, 0u);
+    EXPECT_EQ(info.maxSubKeyLen, 0u);
+    EXPECT_EQ(info.values, 0u);
+    EXPECT_EQ(info.maxValueNameLen, 0u);
+    EXPECT_EQ(info.maxValueLen, 0u);
+
+    for (const char* name : {"a", "abcdef", "abc"}) {
+        Key child(*store);
+        ASSERT_EQ(Create(*store, key, name, child), kSuccess);
+    }
+    ASSERT_EQ(Set(*store, key, "", RegBinary, "123"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "LongerName", RegBinary, "0123456789"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "x", RegBinary, ""), kSuccess);
+    ASSERT_EQ(store->QueryInfoKey(key, info), kSuccess);
+    EXPECT_EQ(info.subKeys, 3u);
+    EXPECT_EQ(info.maxSubKeyLen, 6u);
+    EXPECT_EQ(info.values, 3u);
+    EXPECT_EQ(info.maxValueNameLen, 10u);
+    EXPECT_EQ(info.maxValueLen, 10u);
+}
+
+TEST_P(StoreConformanceTest, ValuesKeepTheirTypeAndExactBytes) {
+    const std::map<std::string, std::pair<std::uint32_t, std::string>> values = {
+        {"", {RegSz, std::string("text\0", 5)}},
+        {"Binary", {RegBinary, std::string("\0\1\0\xff", 4)}},
+        {"Empty", {RegBinary, ""}},
+        {"None", {RegNone, ""}},
+        {"Dword", {RegDword, "\x78\x56\x34\x12"}},
+        {"Multi", {RegMultiSz, std::string("a\0bc\0\0", 6)}},
+        {"OwnType", {0x12345u, std::string("\1\0\2", 3)}},
+    };
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    for (const auto& [name, value] : values)
+        ASSERT_EQ(Set(*store, key, name, value.first, value.second), kSuccess) << name;
+
+    for (const auto& [name, value] : values) {
+        std::uint32_t type = 0;
+        Bytes data{42};
+        EXPECT_EQ(store->QueryValue(key, name, &type, &data), kSuccess) << name;
+        EXPECT_EQ(type, value.first) << name;
+        EXPECT_EQ(data, ToBytes(value.second)) << name;
+        type = 0;
+        EXPECT_EQ(store->QueryValue(key, name, &type, nullptr), kSuccess) << name;
+        EXPECT_EQ(type, value.first) << name;
+    }
+
+    std::size_t seen = 0;
+    std::string name;
+    std::uint32_t type = 0;
+    Bytes data;
+    for (std::uint32_t index = 0; store->EnumValue(key, index, name, &type, &data) == kSuccess;
+         ++index, ++seen) {
+        const auto it = values.find(name);
+        ASSERT_NE(it, values.end()) << name;
+        EXPECT_EQ(type, it->second.first) << name;
+        EXPECT_EQ(data, ToBytes(it->second.second)) << name;
+    }
+    EXPECT_EQ(seen, values.size());
+}
+
+TEST_P(StoreConformanceTest, MissingKeysAndValuesAndTheEndOfEnumerationAreReported) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    Key missing(*store);
+    EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\Missing", missing, kKeyRead),
+              kFileNotFound);
+    EXPECT_EQ(Open(*store, key, "Missing\\Deeper", missing, kKeyRead), kFileNotFound);
+    EXPECT_EQ(store->QueryValue(key, "Missing", nullptr, nullptr), kFileNotFound);
+    EXPECT_EQ(store->QueryValue(key, "", nullptr, nullptr), kFileNotFound);
+    EXPECT_EQ(store->DeleteValue(key, "Missing"), kFileNotFound);
+
+    std::string name;
+    EXPECT_EQ(store->EnumKey(key, 0, name), kNoMoreItems);
+    EXPECT_EQ(store->EnumValue(key, 0, name, nullptr, nullptr), kNoMoreItems);
+    Key child(*store);
+    ASSERT_EQ(Create(*store, key, "only", child), kSuccess);
+    ASSERT_EQ(Set(*store, key, "v", RegBinary, "1"), kSuccess);
+    EXPECT_EQ(store->EnumKey(key, 1, name), kNoMoreItems);
+    EXPECT_EQ(store->EnumKey(key, 1000, name), kNoMoreItems);
+    EXPECT_EQ(store->EnumValue(key, 1, name, nullptr, nullptr), kNoMoreItems);
+    EXPECT_EQ(store->EnumValue(key, 1000, name, nullptr, nullptr), kNoMoreItems);
+}
+
+TEST_P(StoreConformanceTest, HandlesAllowOnlyTheAccessTheyWereOpenedWith) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\k\\s", key), kSuccess);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\k", key), kSuccess);
+    ASSERT_EQ(Set(*store, key, "v", RegBinary, "1"), kSuccess);
+
+    Key query(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\k", query, kKeyQueryValue), kSuccess);
+    EXPECT_EQ(Set(*store, query, "w", RegBinary, "2"), kAccessDenied);
+    EXPECT_EQ(store->DeleteValue(query, "v"), kAccessDenied);
+    EXPECT_EQ(store->QueryValue(query, "v", nullptr, nullptr), kSuccess);
+    std::string name;
+    EXPECT_EQ(store->EnumKey(query, 0, name), kAccessDenied);
+
+    Key setOnly(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\k", setOnly, kKeySetValue), kSuccess);
+    EXPECT_EQ(store->QueryValue(setOnly, "v", nullptr, nullptr), kAccessDenied);
+    EXPECT_EQ(store->EnumValue(setOnly, 0, name, nullptr, nullptr), kAccessDenied);
+    KeyInfo info;
+    EXPECT_EQ(store->QueryInfoKey(setOnly, info), kAccessDenied);
+    EXPECT_EQ(Set(*store, setOnly, "w", RegBinary, "2"), kSuccess);
+
+    Key enumOnly(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\k", enumOnly, kKeyEnumerateSubKeys),
+              kSuccess);
+    EXPECT_EQ(SubKeys(*store, enumOnly), Names{"s"});
+    EXPECT_EQ(ValueNames(*store, key), (Names{"v", "w"}));
+}

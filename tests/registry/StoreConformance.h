@@ -29,9 +29,18 @@ inline std::string StoreUnderTestName(const ::testing::TestParamInfo<StoreUnderT
     return info.param.name;
 }
 
+// The suite also runs against the real registry, so every test works only below
+// keys of its own, which SetUp and TearDown remove: `base` below
+// HKEY_CURRENT_USER and `classesName` below HKEY_CLASSES_ROOT.
 class StoreConformanceTest : public ::testing::TestWithParam<StoreUnderTest> {
-protected:
-    void SetUp() override { store = GetParam().make(); }
-    void TearDown() override { store.reset(); }
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Removes the key with its subtree through the store interface alone.
+    void DeleteTree(zanver::StoreKey parent, const std::string& subKey);
+
     std::unique_ptr<zanver::RegistryStore> store;
+    std::string base;         // Software\ZanverConformance\<test>
+    std::string classesName;  // ZanverConformance.<test>
 };

@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "Exception.h"
+#include "Store.h"
+#include "ValueText.h"
+
+using namespace zanver;
+
+namespace {
+
+Bytes B(std::initializer_list<int> values) {
+    Bytes data;
+    for (int v : values)
+        data.push_back(static_cast<std::uint8_t>(v));
+    return data;
+}
+
+Bytes Str(std::string_view text) {
+    Bytes data(text.begin(), text.end());
+    data.push_back(0);
+    return data;
+}
+
+const std::string kUndetermined1 = "Could not determine the type of value: ";
+const std::string kUndetermined2 =
+    ". Use no value at all, the words unassigned or hex(0) to make a value unassigned. Enclose "
+    "a string in double quotes or start with one of the following words: expandable string, "
+    "hex, dword, dword big endian , link, multiple strings, resource list or hex(a DWORD "
+    "representing type).";
+
+// The message ParseValueText raises for text, and whether it is a conversion
+// error; empty when it raises nothing.
+struct Raised {
+    std::string message;
+    bool convertError = false;
+};
+
+Raised ParseError(std::string_view text) {
+    std::uint32_t type = 77;
+    Bytes data = B({9, 9});
+    try {
+        ParseValueText(text, type, data);
+    } catch (const Exception& e) {
+        EXPECT_EQ(type, 0u) << text;
+        EXPECT_TRUE(data.empty()) << text;
+        return {e.Message(), typeid(e) == typeid(EConvertError)};
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(ValueTextFormat, EachTypeInBothStyles) {
+    struct Case {
+        Bytes data;
+        std::uint32_t type;
+        std::string display;
+        std::string regedit;
+    };
+    const std::vector<Case> cases = {
+        {Str("abc"), RegSz, "\"abc\"", "\"abc\""},
+        {B({'a', 0, 'b', 0}), RegSz, "\"a\"", "\"a\""},
+        {B({'a', 'b'}), RegSz, "\"ab\"", "\"ab\""},
+        {{}, RegSz, "\"\"", "\"\""},
+        {Str("a\"b\\c"), RegSz, "\"a\"b\\c\"", "\"a\"b\\c\""},
+        {B({1, 2, 255}), RegBinary, "hex: 01,02,FF", "hex: 01,02,FF"},
+        {{}, RegBinary, "hex: ", "hex: "},
+        {B({0x1F, 0, 0, 0}), RegDword, "dword: 0000001F", "dword: 0000001F"},
+        {B({0x78, 0x56, 0x34, 0x12}), RegDword, "dword: 12345678", "dword: 12345678"},
+        {{}, RegNone, "unassigned", "hex(0): "},
+        {B({1}), RegNone, "unassigned", "hex(0): 01"},
+        {Str("%PATH%"), RegExpandSz, "expandable string: \"%PATH%\"",
+         "hex(2): 25,50,41,54,48,25,00"},
+        {B({0, 0, 0, 1}), RegDwordBigEndian, "dword big endian: 00,00,00,01",
+         "hex(5): 00,00,00,01"},
+        {B({0x61, 0}), RegLink, "link: 61,00", "hex(6): 61,00"},
+        {B({1, 2, 255}), RegMultiSz, "multiple strings: 01,02,FF", "hex(7): 01,02,FF"},
+        {B({0xAB}), RegResourceList, "resource list: AB", "hex(8): AB"},
+        {B({1, 2, 255}), 9, "hex(9): 01,02,FF", "hex(9): 01,02,FF"},
+        {{}, 0xFFFFFFFFu, "hex(-1): ", "hex(-1): "},
+        {B({0x10}), 0x80000000u, "hex(-2147483648): 10", "hex(-2147483648): 10"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatValueText(c.data, c.type, false), c.display);
+        EXPECT_EQ(FormatValueText(c.data, c.type, true), c.regedit);
+    }
+}
+
+TEST(ValueTextFormat, DwordOfOtherSizeNeverReadsPastItsBytes) {
+    // Missing bytes count as zero, extra bytes are not shown.
+    EXPECT_EQ(FormatValueText(B({0x1F}), RegDword, false), "dword: 0000001F");
+    EXPECT_EQ(FormatValueText(B({}), RegDword, false), "dword: 00000000");
+    EXPECT_EQ(FormatValueText(B({1, 2, 3, 4, 5, 6}), RegDword, false), "dword: 04030201");
+    EXPECT_EQ(FormatValueText(nullptr, 0, RegDword, false), "dword: 00000000");
+    // For the clipboard such a value keeps its exact bytes.
+    EXPECT_EQ(FormatValueText(B({0x1F}), RegDword, true), "hex(4): 1F");
+    EXPECT_EQ(FormatValueText(B({1, 2, 3, 4, 5}), RegDword, true), "hex(4): 01,02,03,04,05");
+}
+
+TEST(ValueTextParse, AcceptedForms) {
+    struct Case {
+        std::string text;
+        std::uint32_t type;
+        Bytes data;
+    };
+    const std::vector<Case> cases = {
+        {"", RegNone, {}},
+        {" \t\r\n ", RegNone, {}},
+        {"unassigned", RegNone, {}},
+        {"UnAssigned:", RegNone, {}},
+        {"reg_none", RegNone, {}},
+        {"REG_NONE and anything after it", RegNone, {}},
+        {"hex(0): 01,02", RegNone, B({1, 2})},
+        {"unassigned: 05", RegNone, B({5})},
+        {"\"a\"b\"", RegSz, Str("a\"b")},
+        {"\"\"", RegSz, Str("")},
+        {"  \"x y\"  ", RegSz, Str("x y")},
+        {"\"\\n\"", RegSz, Str("\\n")},
+        {"expandable string: \"%PATH%\"", RegExpandSz, Str("%PATH%")},
+        {"EXPANDABLE STRING\"x\"", RegExpandSz, Str("x")},
+        {"link : \"target\"", RegLink, Str("target")},
+        {"dword:", RegDword, B({0, 0, 0, 0})},
+        {"dword:1f", RegDword, B({0x1F, 0, 0, 0})},
+        {"DWORD 1f", RegDword, B({0x1F, 0, 0, 0})},
+        {"dword : 1f", RegDword, B({0x1F, 0, 0, 0})},
+        {"dword: FFFFFFFF", RegDword, B({255, 255, 255, 255})},
+        {"dword: 12345678", RegDword, B({0x78, 0x56, 0x34, 0x12})},
+        {"dword big endian: 00,00,00,01", RegDwordBigEndian, B({0, 0, 0, 1})},
+        {"hex: 01,02,FF", RegBinary, B({1, 2, 255})},
+        {"hex:01,02,", RegBinary, B({1, 2})},
+        {"hex: 1 , 2\t,\n3", RegBinary, B({1, 2, 3})},
+        {"hex: 1FF,12345678", RegBinary, B({0xFF, 0x78})},
+        {"hex", RegBinary, {}},
+        {"Hex :", RegBinary, {}},
+        {"multiple strings: 61,00,00", RegMultiSz, B({0x61, 0, 0})},
+        {"resource list: ab", RegResourceList, B({0xAB})},
+        {"hex(7): 01", RegMultiSz, B({1})},
+        {"HEX(9)01,02", 9, B({1, 2})},
+        {"hex( 12) : 0a", 12, B({10})},
+        {"hex($10):", 16, {}},
+        {"hex(-1): ff", 0xFFFFFFFFu, B({255})},
+        {"hex(4): 1f", RegDword, B({0x1F})},
+        {"hex(1): 41", RegSz, B({0x41})},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t type = 99;
+        Bytes data = B({7});
+        ParseValueText(c.text, type, data);
+        EXPECT_EQ(type, c.type) << c.text;
+        EXPECT_EQ(data, c.data) << c.text;
+        EXPECT_EQ(ValueTextType(c.text), c.type) << c.text;
+    }
+}
+
+TEST(ValueTextParse, ErrorMessages) {
+    struct Case {
+        std::string text;
+        std::string message;
+        bool convertError;
+    };
+    const std::string longText(40, 'z');
+    const std::vector<Case> cases = {
+        {"xyz", kUndetermined1 + "xyz" + kUndetermined2, false},
+        {"  " + longText + "  ", kUndetermined1 + longText.substr(0, 32) + kUndetermined2, false},
+        {"dwor", kUndetermined1 + "dwor" + kUndetermined2, false},
+        {"hax: 01", kUndetermined1 + "hax: 01" + kUndetermined2, false},
+        {"hexx(1)", "Could not convert byte 1 starting at: x(1)", true},
+        {"dword big: 01", kUndetermined1 + "dword big: 01" + kUndetermined2, false},
+        {"Hix(3)", kUndetermined1 + "Hix(3)" + kUndetermined2, false},
+        {"expandable string", "\" expected.", false},
+        {"expandable string : ", "\" expected.", false},
+        {"expandable string: %PATH%", "\" expected: %PATH%", false},
+        {"link " + longText, "\" expected: " + longText.substr(0, 32), false},
+        {"\"", "Unterminated string or extra input: \"", false},
+        {"\"abc", "Unterminated string or extra input: \"abc", false},
+        {"link: \"abc\" x", "Unterminated string or extra input: \"abc\" x", false},
+        {"\"" + longText + longText + "x",
+         "Unterminated string or extra input: \"" + (longText + longText).substr(0, 63), false},
+        {"dword: 123456789", "Could not covert $123456789 to DWORD", true},
+        {"dword xyz", "Could not covert $xyz to DWORD", true},
+        {"dword: -1", "Could not covert $-1 to DWORD", true},
+        {"dword: 1 2", "Could not covert $1 2 to DWORD", true},
+        {"hex: 01,,02", "Could not convert byte 2 starting at: ,02", true},
+        {"hex: 01, zz ,02", "Could not convert byte 2 starting at: zz ,02", true},
+        {"hex: ,", "Could not convert byte 1 starting at: ,", true},
+        {"hex: 123456789", "Could not convert byte 1 starting at: 123456789", true},
+        {"multiple strings: 00,0x1", "Could not convert byte 2 starting at: 0x1", true},
+        {"hex(7", ") expected: 7", false},
+        {"hex(7 01,02", ") expected: 7 01,02", false},
+        {"hex(", ") expected.", false},
+        {"hex(x): 01", "'x' is not a valid integer value", true},
+        {"hex(): 01", "'' is not a valid integer value", true},
+        {"hex(3): 01,x", "Could not convert byte 2 starting at: x", true},
+    };
+    for (const Case& c : cases) {
+        const Raised raised = ParseError(c.text);
+        EXPECT_EQ(raised.message, c.message) << c.text;
+        EXPECT_EQ(raised.convertError, c.convertError) << c.text;
+    }
+}
+
+TEST(ValueTextType, ChecksWordsQuotesAndTypeNumbersOnly) {
+    EXPECT_EQ(ValueTextType("dword: zz"), RegDword);
+    EXPECT_EQ(ValueTextType("hex: zz"), RegBinary);
+    EXPECT_EQ(ValueTextType("dword big endian zz"), RegDwordBigEndian);
+    EXPECT_EQ(ValueTextType("hex(12): zz"), 12u);
+    EXPECT_EQ(ValueTextType("resource list"), RegResourceList);
+
+    auto message = [](std::string_view text) {
+        try {
+            ValueTextType(text);
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return std::string("nothing raised");
+    };
+    EXPECT_EQ(message("expandable string 5"), "\" expected: 5");
+    EXPECT_EQ(message("\"open"), "Unterminated string or extra input: \"open");
+    EXPECT_EQ(message("hex(5"), ") expected: 5");
+    EXPECT_EQ(message("hex(q)"), "'q' is not a valid integer value");
+    EXPECT_EQ(message("qq"), kUndetermined1 + "qq" + kUndetermined2);
+    EXPECT_EQ(message("multiple"), kUndetermined1 + "multiple" + kUndetermined2);
+}
+
+// Writing random values and reading them back gives the same type and bytes,
+// except where the display form drops bytes by design.
+TEST(ValueTextRoundTrip, RandomValuesInBothStyles) {
+    std::mt19937 random(20240611);
+    const std::uint32_t types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 255, 0x7FFFFFFF, 0xFFFFFFFF};
+    for (int round = 0; round < 3000; ++round) {
+        const std::uint32_t type = types[random() % std::size(types)];
+        Bytes data(random() % 9);
+        for (auto& byte : data)
+            byte = static_cast<std::uint8_t>(random() % 4 == 0 ? 0 : random());
+        if (type == RegDword && round % 2 == 0)
+            data.resize(4);
+
+        std::uint32_t readType = 0;
+        Bytes readData;
+        const std::string regedit = FormatValueText(data, type, true);
+        ParseValueText(regedit, readType, readData);
+        const bool stringType = type == RegSz;
+        Bytes upToZero(data.begin(), std::find(data.begin(), data.end(), 0));
+        upToZero.push_back(0);
+        EXPECT_EQ(readType, type) << regedit;
+        EXPECT_EQ(readData, stringType ? upToZero : data) << regedit;
+
+        const std::string display = FormatValueText(data, type, false);
+        if (type == RegLink) {
+            EXPECT_THROW(ParseValueText(display, readType, readData), Exception);
+            continue;
+        }
+        ParseValueText(display, readType, readData);
+        EXPECT_EQ(readType, type) << display;
+        Bytes expected = data;
+        if (type == RegSz || type == RegExpandSz) {
+            expected = upToZero;
+        } else if (type == RegNone) {
+            expected.clear();
+        } else if (type == RegDword) {
+            expected.resize(4);
+        }
+        EXPECT_EQ(readData, expected) << display;
+        EXPECT_EQ(ValueTextType(display), type) << display;
+    }
+}
+
+TEST(ValueTextStrings, StringFromValueText) {
+    EXPECT_EQ(StringFromValueText("\"abc\""), "abc");
+    EXPECT_EQ(StringFromValueText("expandable string: \"%x%\""), "%x%");
+    EXPECT_EQ(StringFromValueText("link \"y\""), "y");
+    EXPECT_EQ(StringFromValueText("hex(1): 41,00,42"), "A");
+    EXPECT_EQ(StringFromValueText("hex(2): 41,42"), "AB");
+    EXPECT_EQ(StringFromValueText(""), "");
+    EXPECT_EQ(StringFromValueText("hex(0): 41"), "");
+    EXPECT_EQ(StringFromValueText("hex:"), "");
+    EXPECT_EQ(StringFromValueText("dword big endian"), "");
+
+    const std::string tail =
+        ". Enclose in double quotes to create a string type. Pefix this string with expandable "
+        "string to make it an expandable string.";
+    for (const std::string text : {"dword: 1", " hex: 41 "}) {
+        try {
+            StringFromValueText(text);
+            ADD_FAILURE() << text;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Expected string type for value " + text + tail);
+        }
+    }
+    EXPECT_THROW(StringFromValueText("\"open"), Exception);
+}
+
+TEST(ValueTextStrings, MakeStringValueTextQuotesWithoutEscaping) {
+    EXPECT_EQ(MakeStringValueText("a\"b\\", false), "\"a\"b\\\"");
+    EXPECT_EQ(MakeStringValueText("%PATH%", true), "expandable string: \"%PATH%\"");
+    EXPECT_EQ(MakeStringValueText("", false), "\"\"");
+    EXPECT_EQ(StringFromValueText(MakeStringValueText("a\"b\\", false)), "a\"b\\");
+    EXPECT_EQ(ValueTextType(MakeStringValueText("x", true)), RegExpandSz);
+}
+
+TEST(ValueTextConversion, DisplayToRegeditAndBack) {
+    struct Case {
+        std::string display;
+        std::string regedit;
+    };
+    const std::vector<Case> cases = {
+        {"\"C:\\dir\\\"q\"", "\"C:\\\\dir\\\\\\\"q\""},
+        {"\"a\r\nb\"", "\"a\\nb\""},
+        {"\"\"", "\"\""},
+        {"expandable string: \"%PATH%\"", "hex(2): 25,50,41,54,48,25,00"},
+        {"dword: 0000001F", "dword: 0000001F"},
+        {"multiple strings: 61,00,00", "hex(7): 61,00,00"},
+        {"hex: 01", "hex: 01"},
+        {"unassigned", "hex(0): "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ToRegeditValueText(c.display), c.regedit);
+        EXPECT_EQ(FromRegeditValueText(c.regedit), c.display);
+    }
+    EXPECT_EQ(ToRegeditValueText("dword:1f"), "dword: 0000001F");
+    EXPECT_EQ(ToRegeditValueText("\""), "\"\"");
+    // Strings get the escaped form however they were typed.
+    EXPECT_EQ(ToRegeditValueText("  \"a\\b\" "), "\"a\\\\b\"");
+    EXPECT_EQ(ToRegeditValueText("hex(1): 22,5C,6E,00,41"), "\"\\\"\\\\n\"");
+    EXPECT_EQ(FromRegeditValueText(" \"a\\\\b\" "), "\"a\\b\"");
+    EXPECT_EQ(FromRegeditValueText("dword:0000001f"), "dword: 0000001F");
+    EXPECT_EQ(FromRegeditValueText("\"a\rb\\q\""), "\"a\rb\\q\"");
+    EXPECT_EQ(FromRegeditValueText("hex(0):01"), "unassigned");
+
+    EXPECT_THROW(ToRegeditValueText("zzz"), Exception);
+    try {
+        FromRegeditValueText("\"abc");
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unterminated string or extra input: \"abc");
+    }
+}

@@ -1,0 +1,29 @@
+// zanver-reg: queries and changes the registry store from the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ActiveStore.h"
+#include "RegCommands.h"
+#include "SqliteStore.h"
+#include "StoreLocation.h"
+
+int main(int argc, char** argv) {
+    const std::string path = zanver::ChooseStorePath(argc, argv);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (path.empty()) {
+        std::cerr << "No store file: give one with --store PATH.\n";
+        return 2;
+    }
+    if (args.empty() || args[0] == "--help" || args[0] == "-h")
+        return zanver::RunRegCommand(args, std::cout, std::cerr);
+
+    std::string error;
+    const auto store = zanver::SqliteStore::Open(path, error);
+    if (!store) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    zanver::ScopedActiveStore active(*store);
+    return zanver::RunRegCommand(args, std::cout, std::cerr);
+}
