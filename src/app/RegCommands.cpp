@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "ErrorBoxes.h"
 #include "Exception.h"
 #include "KeyPaths.h"
 #include "LastError.h"
@@ -148,7 +149,7 @@ int RunRegCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "Unknown command " << args[0] << ".\n" << RegToolUsage();
         return 2;
     } catch (const Exception& e) {
-        err << e.Message() << '\n';
+        err << WithClosingFullStop(e.Message()) << '\n';
         return 1;
     }
 }
