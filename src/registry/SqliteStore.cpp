@@ -3,23 +3,15 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "ErrorCodes.h"
 #include "NameRules.h"
 #include "RootKeys.h"
+#include "SqliteStatement.h"
 
 namespace zanver {
 
 namespace {
-
-// "ZVRG": marks a database file as a registry store.
-constexpr int kApplicationId = 0x5A565247;
-constexpr int kSchemaVersion = 1;
 
 // The access rights every handle gets for the generic rights.
 constexpr std::uint32_t kGenericRead = 0x80000000u;
@@ -38,41 +30,11 @@ std::uint32_t GrantedAccess(std::uint32_t access) {
     return access;
 }
 
-const char* const kSchema = R"sql(
-CREATE TABLE keys(
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
-    parent INTEGER,
-    name TEXT NOT NULL,
-    fold TEXT NOT NULL,
-    depth INTEGER NOT NULL,
-    subkeys_version INTEGER NOT NULL DEFAULT 0,
-    values_version INTEGER NOT NULL DEFAULT 0);
-CREATE UNIQUE INDEX keys_by_parent ON keys(parent, fold);
-CREATE TABLE key_values(
-    seq INTEGER PRIMARY KEY,
-    key INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    fold TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    data BLOB NOT NULL);
-CREATE UNIQUE INDEX key_values_by_key ON key_values(key, fold);
-INSERT INTO keys(parent, name, fold, depth) VALUES
-    (NULL, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER', 0),
-    (NULL, 'HKEY_LOCAL_MACHINE', 'HKEY_LOCAL_MACHINE', 0),
-    (NULL, 'HKEY_USERS', 'HKEY_USERS', 0),
-    (NULL, 'HKEY_CURRENT_CONFIG', 'HKEY_CURRENT_CONFIG', 0);
-INSERT INTO keys(parent, name, fold, depth)
-    SELECT id, 'Software', 'SOFTWARE', 1 FROM keys
-    WHERE parent IS NULL AND fold = 'HKEY_LOCAL_MACHINE';
-INSERT INTO keys(parent, name, fold, depth)
-    SELECT s.id, 'Classes', 'CLASSES', 2 FROM keys s JOIN keys m ON s.parent = m.id
-    WHERE m.parent IS NULL AND m.fold = 'HKEY_LOCAL_MACHINE' AND s.fold = 'SOFTWARE';
-)sql";
+bool LessName(const std::string& a, std::string_view b) {
+    return CompareNames(a, b) < 0;
+}
 
-// The root keys kept as rows of their own; HKEY_CLASSES_ROOT is a view of
-// HKEY_LOCAL_MACHINE\Software\Classes.
-constexpr std::array<RootKey, 4> kStoredRoots = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
-                                                 HKEY_USERS, HKEY_CURRENT_CONFIG};
+}  // namespace
 
 long MapSqliteError(int rc, bool writing) {
     switch (rc & 0xff) {
@@ -103,142 +65,27 @@ long MapSqliteError(int rc, bool writing) {
     }
 }
 
-bool LessName(const std::string& a, std::string_view b) {
-    return CompareNames(a, b) < 0;
-}
-
-std::string OpenFailure(const std::string& path, sqlite3* db, int rc) {
-    std::string reason;
-    switch (rc & 0xff) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            reason = "it is locked by another process";
-            break;
-        case SQLITE_NOTADB:
-            reason = "it is not a database";
-            break;
-        case SQLITE_CORRUPT:
-            reason = "the database is damaged";
-            break;
-        case SQLITE_READONLY:
-            reason = "it cannot be written";
-            break;
-        default:
-            reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-            if (db && sqlite3_system_errno(db) != 0)
-                reason += std::string(" (") + std::strerror(sqlite3_system_errno(db)) + ")";
-    }
-    return "Could not open the registry store " + path + ": " + reason;
-}
-
-}  // namespace
-
-// The statements of the store, prepared once on first use.
-enum class SqliteStore::Sql {
-    kBegin,
-    kCommit,
-    kRollback,
-    kSavepoint,
-    kRelease,
-    kRollbackTo,
-    kKeyState,
-    kBumpSubKeys,
-    kBumpParent,
-    kBumpValues,
-    kFindChild,
-    kFindRoot,
-    kInsertKey,
-    kHasChild,
-    kDeleteKeyValues,
-    kDeleteKey,
-    kListChildren,
-    kListValues,
-    kChildInfo,
-    kValueInfo,
-    kQueryValue,
-    kUpsertValue,
-    kDeleteValue,
-    kCount
-};
-
-
-// One use of a prepared statement; reset when it goes out of scope, so that no
-// read transaction stays open between calls.
-class SqliteStore::Statement {
-  public:
-    Statement(SqliteStore& store, Sql which) : stmt_(store.Prepared(which)) {
-        if (!stmt_)
-            rc_ = sqlite3_errcode(store.db_);
-    }
-    ~Statement() {
-        if (stmt_) {
-            sqlite3_reset(stmt_);
-            sqlite3_clear_bindings(stmt_);
-        }
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void Bind(int index, std::int64_t value) {
-        if (stmt_)
-            sqlite3_bind_int64(stmt_, index, value);
-    }
-    void BindText(int index, std::string_view text) {
-        if (stmt_)
-            sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
-    }
-    void BindFold(int index, std::string_view name) { BindText(index, FoldName(name)); }
-    void BindBlob(int index, const std::uint8_t* data, std::size_t size) {
-        if (!stmt_)
-            return;
-        if (size == 0)
-            sqlite3_bind_zeroblob(stmt_, index, 0);
-        else
-            sqlite3_bind_blob64(stmt_, index, data, size, SQLITE_TRANSIENT);
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error code.
-    int Step() { return stmt_ ? sqlite3_step(stmt_) : rc_; }
-
-    std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
-    std::string Text(int column) const {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return std::string(text ? text : "",
-                           static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
-    }
-    std::vector<std::uint8_t> Blob(int column) const {
-        const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, column));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
-        return bytes ? std::vector<std::uint8_t>(bytes, bytes + size)
-                     : std::vector<std::uint8_t>();
-    }
-
-  private:
-    sqlite3_stmt* stmt_;
-    int rc_ = SQLITE_OK;
-};
-
-// Makes one write operation atomic: its own transaction outside the caller's,
-// a savepoint inside it. Rolled back unless Commit succeeds.
+// Makes one write operation atomic outside the caller's transaction: it runs
+// in a transaction of its own, rolled back unless Commit succeeds. Inside the
+// caller's transaction nothing is done here: every operation checks what it
+// needs before it changes anything, and an SQLite failure once it has begun
+// makes the whole transaction fail (see Failure), so a failed operation never
+// leaves half of itself in a committed state. (Savepoints would do the same
+// per operation, but cost a sub-journal each, which made compound operations
+// several times slower.)
 class SqliteStore::WriteScope {
   public:
     explicit WriteScope(SqliteStore& store) : store_(store), outer_(store.txDepth_ == 0) {
-        if (store_.txFailure_ != 0) {
+        if (!outer_) {
             status_ = store_.txFailure_;
             return;
         }
-        status_ = store_.Exec(outer_ ? Sql::kBegin : Sql::kSavepoint);
+        status_ = store_.Exec(Sql::kBegin);
         active_ = status_ == err::kSuccess;
     }
     ~WriteScope() {
-        if (!active_ || sqlite3_get_autocommit(store_.db_))
-            return;  // committed, or SQLite already rolled everything back
-        if (outer_) {
+        if (active_ && !sqlite3_get_autocommit(store_.db_))
             store_.Exec(Sql::kRollback);
-        } else {
-            store_.Exec(Sql::kRollbackTo);
-            store_.Exec(Sql::kRelease);
-        }
     }
     WriteScope(const WriteScope&) = delete;
     WriteScope& operator=(const WriteScope&) = delete;
@@ -247,7 +94,7 @@ class SqliteStore::WriteScope {
     long Commit() {
         if (!active_)
             return status_;
-        status_ = store_.Exec(outer_ ? Sql::kCommit : Sql::kRelease);
+        status_ = store_.Exec(Sql::kCommit);
         if (status_ == err::kSuccess)
             active_ = false;
         return status_;
@@ -260,194 +107,15 @@ class SqliteStore::WriteScope {
     long status_ = err::kSuccess;
 };
 
-SqliteStore::SqliteStore(sqlite3* db, std::string path)
-    : db_(db),
-      path_(std::move(path)),
-      statements_(static_cast<std::size_t>(Sql::kCount), nullptr) {}
-
-SqliteStore::~SqliteStore() {
-    if (txDepth_ > 0 && !sqlite3_get_autocommit(db_))
-        Exec(Sql::kRollback);
-    for (sqlite3_stmt* stmt : statements_)
-        sqlite3_finalize(stmt);
-    sqlite3_close(db_);
-}
-
-std::unique_ptr<SqliteStore> SqliteStore::Open(const std::string& path, std::string& error,
-                                               const SqliteStoreOptions& options) {
-    error.clear();
-    if (path.empty()) {
-        error = "No registry store file was given";
-        return nullptr;
-    }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    if (!options.readOnly && !folder.empty() && !std::filesystem::exists(folder, ec)) {
-        std::filesystem::create_directories(folder, ec);
-        if (ec) {
-            error = "Could not create the folder " + folder.string() +
-                    " for the registry store " + path + ": " + ec.message();
-            return nullptr;
-        }
-    }
-    const int flags = options.readOnly ? SQLITE_OPEN_READONLY
-                                       : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        error = OpenFailure(path, db, rc);
-        sqlite3_close(db);
-        return nullptr;
-    }
-    std::unique_ptr<SqliteStore> store(new SqliteStore(db, path));
-    sqlite3_extended_result_codes(db, 1);
-    store->SetBusyTimeout(options.busyTimeoutMs);
-    if (store->Initialize(error) != err::kSuccess)
-        return nullptr;
-    return store;
-}
-
-bool SqliteStore::IsReadOnly() const {
-    return sqlite3_db_readonly(db_, "main") == 1;
-}
-
-void SqliteStore::SetBusyTimeout(int milliseconds) {
-    sqlite3_busy_timeout(db_, milliseconds);
-}
-
-// Sets up the connection and, for a new file, the schema with the root keys;
-// then finds the root keys.
-long SqliteStore::Initialize(std::string& error) {
-    auto fail = [&](int rc) {
-        error = OpenFailure(path_, db_, rc);
-        return MapSqliteError(rc, false);
-    };
-    // Reading the header first tells a file that is not a database apart.
-    int rc = sqlite3_exec(db_, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return fail(rc);
-    if (!IsReadOnly()) {
-        rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            return fail(rc);
-    }
-    rc = sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return fail(rc);
-
-    auto readNumber = [&](const char* sql, int& value) {
-        sqlite3_stmt* stmt = nullptr;
-        int result = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
-        if (result == SQLITE_OK) {
-            result = sqlite3_step(stmt);
-            value = result == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
-            if (result == SQLITE_ROW || result == SQLITE_DONE)
-                result = SQLITE_OK;
-        }
-        sqlite3_finalize(stmt);
-        return result;
-    };
-    int version = 0;
-    int appId = 0;
-    int tables = 0;
-    if ((rc = readNumber("PRAGMA user_version", version)) != SQLITE_OK ||
-        (rc = readNumber("PRAGMA application_id", appId)) != SQLITE_OK ||
-        (rc = readNumber("SELECT count(*) FROM sqlite_master", tables)) != SQLITE_OK)
-        return fail(rc);
-    if (appId != kApplicationId && (tables > 0 || appId != 0)) {
-        error = "Could not open the registry store " + path_ +
-                ": it is a database of another program";
-        return err::kBadDb;
-    }
-    if (version > kSchemaVersion) {
-        error = "Could not open the registry store " + path_ +
-                ": it was made by a newer version of this program";
-        return err::kBadDb;
-    }
-    if (version == 0) {
-        if (long code = CreateSchema(); code != err::kSuccess) {
-            error = OpenFailure(path_, db_, sqlite3_errcode(db_));
-            return code;
-        }
-    }
-
-    for (RootKey root : kStoredRoots) {
-        Statement find(*this, Sql::kFindRoot);
-        find.BindText(1, RootKeyName(root));
-        rc = find.Step();
-        if (rc != SQLITE_ROW) {
-            error = rc == SQLITE_DONE ? "Could not open the registry store " + path_ +
-                                            ": the root key " + RootKeyName(root) + " is missing"
-                                      : OpenFailure(path_, db_, rc);
-            return err::kBadDb;
-        }
-        Handle& handle = roots_[root];
-        handle.keyId = find.Int(0);
-        handle.access = 0xFFFFFFFFu;
-    }
-    std::int64_t software = 0;
-    long code = FindChild(roots_[HKEY_LOCAL_MACHINE].keyId, "Software", software);
-    if (code == err::kSuccess)
-        code = FindChild(software, "Classes", classesId_);
-    if (code != err::kSuccess) {
-        error = code == err::kFileNotFound
-                    ? "Could not open the registry store " + path_ +
-                          ": the key HKEY_LOCAL_MACHINE\\Software\\Classes is missing"
-                    : OpenFailure(path_, db_, sqlite3_errcode(db_));
-        return err::kBadDb;
-    }
-    Handle& classes = roots_[HKEY_CLASSES_ROOT];
-    classes.keyId = classesId_;
-    classes.depth = 2;
-    classes.access = 0xFFFFFFFFu;
-    return err::kSuccess;
-}
-
-long SqliteStore::CreateSchema() {
-    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return MapSqliteError(rc, true);
-    // Another process may have set the file up while this one waited.
-    sqlite3_stmt* stmt = nullptr;
-    int version = 0;
-    rc = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-        version = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    if (version == 0) {
-        const std::string pragmas = "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                    "; PRAGMA user_version=" + std::to_string(kSchemaVersion) +
-                                    ";";
-        rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db_, pragmas.c_str(), nullptr, nullptr, nullptr);
-    }
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        const int failed = sqlite3_extended_errcode(db_);
-        if (!sqlite3_get_autocommit(db_))
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return MapSqliteError(failed, true);
-    }
-    return err::kSuccess;
-}
-
 sqlite3_stmt* SqliteStore::Prepared(Sql which) {
     static const char* const kStatements[] = {
         "BEGIN IMMEDIATE",
         "COMMIT",
         "ROLLBACK",
-        "SAVEPOINT store_write",
-        "RELEASE store_write",
-        "ROLLBACK TO store_write",
-        "SELECT subkeys_version, values_version FROM keys WHERE id = ?1",
-        "UPDATE keys SET subkeys_version = subkeys_version + 1 WHERE id = ?1"
-        " RETURNING subkeys_version, depth",
-        "UPDATE keys SET subkeys_version = subkeys_version + 1"
-        " WHERE id = (SELECT parent FROM keys WHERE id = ?1) RETURNING subkeys_version",
-        "UPDATE keys SET values_version = values_version + 1 WHERE id = ?1"
-        " RETURNING values_version",
+        "SELECT subkeys_version, values_version, depth FROM keys WHERE id = ?1",
+        "SELECT parent FROM keys WHERE id = ?1",
+        "UPDATE keys SET subkeys_version = subkeys_version + 1 WHERE id = ?1",
+        "UPDATE keys SET values_version = values_version + 1 WHERE id = ?1",
         "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2",
         "SELECT id FROM keys WHERE parent IS NULL AND fold = ?1",
         "INSERT INTO keys(parent, name, fold, depth) VALUES(?1, ?2, ?3, ?4)",
@@ -478,20 +146,20 @@ long SqliteStore::Exec(Sql which) {
     return rc == SQLITE_DONE || rc == SQLITE_ROW ? err::kSuccess : Failure(rc, true);
 }
 
-// The Win32 code for a failed SQLite call. When SQLite rolled back the
-// caller's whole transaction on its own (disk full, I/O error), the rest of it
-// fails too, so that its end cannot commit half of it.
+// The Win32 code for a failed SQLite call. Inside the caller's transaction
+// the failure makes the rest of it fail too, and its end roll back: the
+// operation may have been half done, or SQLite may already have rolled the
+// transaction back on its own (disk full, I/O error).
 long SqliteStore::Failure(int rc, bool writing) {
     const long code = MapSqliteError(rc, writing);
-    if (txDepth_ > 0 && txFailure_ == 0 && sqlite3_get_autocommit(db_))
+    if (txDepth_ > 0 && txFailure_ == err::kSuccess)
         txFailure_ = code;
     return code;
 }
 
 // The handle's state, when the handle is valid, grants access and its key
 // still exists; versions gets the key's change counters.
-long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle,
-                          Versions* versions) {
+long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle, Versions* versions) {
     Handle* h = nullptr;
     if (const auto root = roots_.find(key); root != roots_.end()) {
         h = &root->second;
@@ -502,6 +170,8 @@ long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle,
         h = &found->second;
         if ((h->access & access) != access)
             return err::kAccessDenied;
+        if (h->dead)
+            return err::kKeyDeleted;
     }
     Statement state(*this, Sql::kKeyState);
     state.Bind(1, h->keyId);
@@ -518,23 +188,28 @@ long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle,
     return err::kSuccess;
 }
 
-// Counts a change to a key under the write lock; kKeyDeleted when the key is
-// gone, which tells a writer that its handle's key was deleted meanwhile.
-long SqliteStore::Bump(Sql which, std::int64_t keyId, std::int64_t& version,
-                       std::int64_t* depth) {
-    Statement bump(*this, which);
-    bump.Bind(1, keyId);
-    int rc = bump.Step();
-    if (rc == SQLITE_DONE)
-        return err::kKeyDeleted;
-    if (rc != SQLITE_ROW)
-        return Failure(rc, true);
-    version = bump.Int(0);
-    if (depth)
-        *depth = bump.Int(1);
-    while ((rc = bump.Step()) == SQLITE_ROW) {
+// Counts a change to a key under the write lock; kKeyDeleted, with nothing
+// changed, when the key is gone. That tells a writer that its handle's key was
+// deleted meanwhile.
+long SqliteStore::Bump(Sql which, std::int64_t keyId, std::int64_t& version, std::int64_t* depth) {
+    {
+        Statement bump(*this, which);
+        bump.Bind(1, keyId);
+        const int rc = bump.Step();
+        if (rc != SQLITE_DONE)
+            return Failure(rc, true);
     }
-    return rc == SQLITE_DONE ? err::kSuccess : Failure(rc, true);
+    if (sqlite3_changes(db_) == 0)
+        return err::kKeyDeleted;
+    Statement state(*this, Sql::kKeyState);
+    state.Bind(1, keyId);
+    const int rc = state.Step();
+    if (rc != SQLITE_ROW)
+        return Failure(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, false);
+    version = state.Int(which == Sql::kBumpValues ? 1 : 0);
+    if (depth)
+        *depth = state.Int(2);
+    return err::kSuccess;
 }
 
 long SqliteStore::FindChild(std::int64_t parent, std::string_view name, std::int64_t& child) {
@@ -560,16 +235,20 @@ long SqliteStore::InsertChild(std::int64_t parent, std::string_view name, std::i
     if (rc != SQLITE_DONE)
         return Failure(rc, true);
     child = sqlite3_last_insert_rowid(db_);
+    if (txDepth_ > 0 && txFirstNewKey_ == 0)
+        txFirstNewKey_ = child;
     return err::kSuccess;
 }
 
 long SqliteStore::Walk(const Handle& from, const std::vector<std::string>& names,
-                       std::int64_t& keyId) {
+                       std::int64_t& keyId, std::int64_t* parent) {
     keyId = from.keyId;
     for (const std::string& name : names) {
         std::int64_t child = 0;
         if (const long rc = FindChild(keyId, name, child); rc != err::kSuccess)
             return rc;
+        if (parent)
+            *parent = keyId;
         keyId = child;
     }
     return err::kSuccess;
@@ -577,6 +256,8 @@ long SqliteStore::Walk(const Handle& from, const std::vector<std::string>& names
 
 StoreKey SqliteStore::NewHandle(std::int64_t keyId, std::int64_t depth, std::uint32_t access) {
     const StoreKey key = nextHandle_++;
+    if (nextHandle_ >= HKEY_CLASSES_ROOT && nextHandle_ <= HKEY_DYN_DATA)
+        nextHandle_ = HKEY_DYN_DATA + 1;  // never the number of a predefined root
     Handle& handle = handles_[key];
     handle.keyId = keyId;
     handle.depth = depth;
@@ -620,36 +301,45 @@ long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
         return err::kInvalidParameter;
     const std::int64_t depth = from->depth + static_cast<std::int64_t>(names.size());
 
-    // An existing key is only opened, which needs no write lock.
+    // Follows the path as far as it exists; created is the 1-based index of
+    // the first missing name, 0 when the whole path exists.
     std::int64_t keyId = 0;
-    long rc = Walk(*from, names, keyId);
-    if (rc == err::kSuccess) {
+    std::size_t created = 0;
+    auto walk = [&]() -> long {
+        keyId = from->keyId;
+        created = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            std::int64_t child = 0;
+            const long rc = FindChild(keyId, names[i], child);
+            if (rc == err::kFileNotFound) {
+                created = i + 1;
+                return err::kSuccess;
+            }
+            if (rc != err::kSuccess)
+                return rc;
+            keyId = child;
+        }
+        return err::kSuccess;
+    };
+    // An existing key is only opened, which needs no write lock.
+    long rc = walk();
+    if (rc != err::kSuccess)
+        return rc;
+    if (created == 0) {
         existed = true;
         result = NewHandle(keyId, depth, access);
         return err::kSuccess;
     }
-    if (rc != err::kFileNotFound)
-        return rc;
     if ((from->access & kKeyCreateSubKey) == 0)
         return err::kAccessDenied;
 
     WriteScope scope(*this);
     if (scope.Status() != err::kSuccess)
         return scope.Status();
-    // Walk again under the write lock: another process may have created or
-    // deleted keys of the path meanwhile.
-    keyId = from->keyId;
-    std::size_t created = 0;
-    for (std::size_t i = 0; i < names.size() && created == 0; ++i) {
-        std::int64_t child = 0;
-        rc = FindChild(keyId, names[i], child);
-        if (rc == err::kFileNotFound)
-            created = i + 1;
-        else if (rc != err::kSuccess)
-            return rc;
-        else
-            keyId = child;
-    }
+    // Outside a transaction, another process may have created or deleted
+    // keys of the path before the write lock was taken.
+    if (txDepth_ == 0 && (rc = walk()) != err::kSuccess)
+        return rc;
     std::int64_t version = 0;
     if (created > 0) {
         // The key that gets the first new subkey counts the change; that it
@@ -691,8 +381,7 @@ void SqliteStore::NoteSubKeyAdded(Handle& handle, const std::string& name, std::
         handle.subKeysVersion = version;
 }
 
-void SqliteStore::NoteSubKeyRemoved(Handle& handle, const std::string& name,
-                                    std::int64_t version) {
+void SqliteStore::NoteSubKeyRemoved(Handle& handle, const std::string& name, std::int64_t version) {
     if (!handle.subKeysLoaded)
         return;
     auto& snapshot = handle.subKeys;
@@ -879,9 +568,6 @@ long SqliteStore::DeleteValue(StoreKey key, std::string_view name) {
     WriteScope scope(*this);
     if (scope.Status() != err::kSuccess)
         return scope.Status();
-    std::int64_t version = 0;
-    if (const long rc = Bump(Sql::kBumpValues, handle->keyId, version); rc != err::kSuccess)
-        return rc;
     {
         Statement remove(*this, Sql::kDeleteValue);
         remove.Bind(1, handle->keyId);
@@ -890,8 +576,14 @@ long SqliteStore::DeleteValue(StoreKey key, std::string_view name) {
         if (rc != SQLITE_DONE)
             return Failure(rc, true);
     }
-    if (sqlite3_changes(db_) == 0)
-        return err::kFileNotFound;  // the scope rolls the count back
+    if (sqlite3_changes(db_) == 0) {
+        Versions versions;
+        const long rc = Resolve(key, 0, handle, &versions);
+        return rc == err::kSuccess ? err::kFileNotFound : rc;
+    }
+    std::int64_t version = 0;
+    if (const long rc = Bump(Sql::kBumpValues, handle->keyId, version); rc != err::kSuccess)
+        return rc;
     if (const long rc = scope.Commit(); rc != err::kSuccess)
         return rc;
     if (handle->valuesLoaded) {
@@ -915,20 +607,20 @@ long SqliteStore::DeleteKey(StoreKey key, std::string_view subKey) {
     if (SplitKeyPath(subKey, names) != err::kSuccess)
         return err::kInvalidParameter;
     std::int64_t target = 0;
-    if (const long rc = Walk(*handle, names, target); rc != err::kSuccess)
+    std::int64_t parent = 0;
+    long rc = err::kSuccess;
+    // A missing key is reported without waiting for another writer's lock.
+    if (txDepth_ == 0 && (rc = Walk(*handle, names, target)) != err::kSuccess)
         return rc;
-    if (IsProtectedKey(target))
-        return err::kAccessDenied;
 
     WriteScope scope(*this);
     if (scope.Status() != err::kSuccess)
         return scope.Status();
-    // Look again under the write lock: another process may have changed it.
-    long rc = Walk(*handle, names, target);
-    if (rc == err::kFileNotFound && names.empty())
-        rc = err::kKeyDeleted;
-    if (rc != err::kSuccess)
-        return rc;
+    // Under the write lock, look (again: another process may have changed it).
+    if ((rc = Walk(*handle, names, target, &parent)) != err::kSuccess)
+        return rc == err::kFileNotFound && names.empty() ? err::kKeyDeleted : rc;
+    if (IsProtectedKey(target))
+        return err::kAccessDenied;
     {
         Statement children(*this, Sql::kHasChild);
         children.Bind(1, target);
@@ -938,8 +630,16 @@ long SqliteStore::DeleteKey(StoreKey key, std::string_view subKey) {
         if (step != SQLITE_DONE)
             return Failure(step, false);
     }
+    if (names.empty()) {
+        Statement parentOf(*this, Sql::kParentOf);
+        parentOf.Bind(1, target);
+        const int step = parentOf.Step();
+        if (step != SQLITE_ROW)
+            return Failure(step == SQLITE_DONE ? SQLITE_CORRUPT : step, false);
+        parent = parentOf.Int(0);
+    }
     std::int64_t version = 0;
-    if ((rc = Bump(Sql::kBumpParent, target, version)) != err::kSuccess)
+    if ((rc = Bump(Sql::kBumpSubKeys, parent, version)) != err::kSuccess)
         return rc;
     for (Sql sql : {Sql::kDeleteKeyValues, Sql::kDeleteKey}) {
         Statement remove(*this, sql);
@@ -959,6 +659,7 @@ long SqliteStore::BeginTransaction() {
     if (txDepth_++ > 0)
         return txFailure_;
     txRollbackOnly_ = false;
+    txFirstNewKey_ = 0;
     // SQLite would only refuse the first write; say so at once.
     txFailure_ = IsReadOnly() ? err::kAccessDenied : err::kSuccess;
     if (txFailure_ != err::kSuccess)
@@ -980,8 +681,10 @@ long SqliteStore::EndTransaction(bool commit) {
     }
     if (commit && !txRollbackOnly_ && txFailure_ == err::kSuccess) {
         const long result = Exec(Sql::kCommit);
-        if (result == err::kSuccess)
+        if (result == err::kSuccess) {
+            txFirstNewKey_ = 0;
             return result;
+        }
         txFailure_ = result;
     }
     // Rolled back: asked for, an inner part failed, or the commit failed.
@@ -991,6 +694,12 @@ long SqliteStore::EndTransaction(bool commit) {
     if (!sqlite3_get_autocommit(db_))
         Exec(Sql::kRollback);
     DropSnapshots();
+    // Key ids only grow, so every key from txFirstNewKey_ on was made by this
+    // transaction; the ids may be given again now, but not to these handles.
+    if (txFirstNewKey_ != 0)
+        for (auto& [key, handle] : handles_)
+            handle.dead = handle.dead || handle.keyId >= txFirstNewKey_;
+    txFirstNewKey_ = 0;
     txRollbackOnly_ = false;
     txFailure_ = err::kSuccess;
     return result;

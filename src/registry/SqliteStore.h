@@ -32,7 +32,10 @@ struct SqliteStoreOptions {
 // locked (a table lock of the same process) -> kLockViolation, read-only
 // database -> kAccessDenied, not a database or corrupt -> kBadDb, disk full ->
 // kDiskFull, I/O errors -> kRegistryIoFailed, anything else -> kCantWrite or
-// kCantRead. A write that fails leaves the file as it was.
+// kCantRead. (A read-only file gives "access denied" rather than "write
+// protected", which would suggest a removable medium.) A write that fails
+// leaves the file as it was; inside BeginTransaction, an SQLite failure makes
+// the rest of the transaction fail and its end roll all of it back.
 //
 // Enumeration snapshots follow Store.h. Each key row counts the changes to its
 // subkeys and to its values; an enumeration that starts again at index 0 takes
@@ -55,8 +58,8 @@ class SqliteStore : public RegistryStore {
 
     long OpenKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                  StoreKey& result) override;
-    long CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
-                   StoreKey& result, bool& existed) override;
+    long CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access, StoreKey& result,
+                   bool& existed) override;
     long CloseKey(StoreKey key) override;
     long EnumKey(StoreKey key, std::uint32_t index, std::string& name) override;
     long EnumValue(StoreKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
@@ -64,8 +67,8 @@ class SqliteStore : public RegistryStore {
     long QueryInfoKey(StoreKey key, KeyInfo& info) override;
     long QueryValue(StoreKey key, std::string_view name, std::uint32_t* type,
                     std::vector<std::uint8_t>* data) override;
-    long SetValue(StoreKey key, std::string_view name, std::uint32_t type,
-                  const std::uint8_t* data, std::size_t size) override;
+    long SetValue(StoreKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                  std::size_t size) override;
     long DeleteValue(StoreKey key, std::string_view name) override;
     long DeleteKey(StoreKey key, std::string_view subKey) override;
     long BeginTransaction() override;
@@ -82,6 +85,7 @@ class SqliteStore : public RegistryStore {
         std::int64_t keyId = 0;
         std::int64_t depth = 0;
         std::uint32_t access = 0;
+        bool dead = false;  // its key was made by a transaction that was rolled back
         bool subKeysLoaded = false;
         std::int64_t subKeysVersion = 0;
         std::deque<std::string> subKeys;  // in folded-name order
@@ -100,7 +104,7 @@ class SqliteStore : public RegistryStore {
 
     SqliteStore(sqlite3* db, std::string path);
     long Initialize(std::string& error);
-    long CreateSchema();
+    int CreateSchema();  // an SQLite result code
 
     sqlite3_stmt* Prepared(Sql which);
     long Exec(Sql which);
@@ -111,7 +115,8 @@ class SqliteStore : public RegistryStore {
     long FindChild(std::int64_t parent, std::string_view name, std::int64_t& child);
     long InsertChild(std::int64_t parent, std::string_view name, std::int64_t depth,
                      std::int64_t& child);
-    long Walk(const Handle& from, const std::vector<std::string>& names, std::int64_t& keyId);
+    long Walk(const Handle& from, const std::vector<std::string>& names, std::int64_t& keyId,
+              std::int64_t* parent = nullptr);
     StoreKey NewHandle(std::int64_t keyId, std::int64_t depth, std::uint32_t access);
     long LoadSubKeys(Handle& handle, std::int64_t version);
     long LoadValues(Handle& handle, std::int64_t version);
@@ -130,6 +135,7 @@ class SqliteStore : public RegistryStore {
     int txDepth_ = 0;
     bool txRollbackOnly_ = false;
     long txFailure_ = 0;  // set when the outermost transaction could not begin or was lost
+    std::int64_t txFirstNewKey_ = 0;  // the first key id made in the open transaction
 };
 
 }  // namespace zanver

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "Exception.h"
-
 namespace zanver {
 
 namespace {
@@ -33,8 +31,7 @@ std::string DefaultStorePath(const EnvironmentLookup& environment) {
         return dataHome + (dataHome.back() == '/' ? "" : "/") + kStoreFile;
     std::string home = NonEmpty(environment, "HOME");
     if (home.empty())
-        throw Exception(
-            "The folder of the registry store is unknown: neither XDG_DATA_HOME nor HOME is set");
+        return std::string();
     if (home.back() == '/')
         home.pop_back();
     return home + "/.local/share/" + kStoreFile;
@@ -46,37 +43,46 @@ std::string DefaultStorePath() {
 
 namespace {
 
-[[noreturn]] void MissingStoreName() {
-    throw Exception("The option --store needs the name of the registry store file");
-}
+struct StoreOption {
+    bool given = false;
+    bool missingName = false;  // some --store had no file name
+    std::string path;
+};
 
-// The store file given by --store options among args (the last one wins), or
-// the empty text; marks the arguments that belong to those options.
-std::string StoreOption(const std::vector<std::string>& args, std::vector<bool>& consumed) {
+// The store file given by --store options among args (the last one wins);
+// marks the arguments that belong to those options.
+StoreOption FindStoreOption(const std::vector<std::string>& args, std::vector<bool>& consumed) {
     consumed.assign(args.size(), false);
-    std::string chosen;
+    StoreOption option;
     for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
         const std::string& arg = args[i];
         if (arg == kStoreOption) {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                MissingStoreName();
-            chosen = args[i + 1];
-            consumed[i] = consumed[i + 1] = true;
-            ++i;
+            option.given = true;
+            consumed[i] = true;
+            if (i + 1 < args.size()) {
+                option.path = args[++i];
+                consumed[i] = true;
+            } else {
+                option.path.clear();
+            }
         } else if (arg.starts_with(kStoreOption) && arg.size() > kStoreOption.size() &&
                    arg[kStoreOption.size()] == '=') {
-            chosen = arg.substr(kStoreOption.size() + 1);
-            if (chosen.empty())
-                MissingStoreName();
+            option.given = true;
             consumed[i] = true;
+            option.path = arg.substr(kStoreOption.size() + 1);
+        } else {
+            continue;
         }
+        option.missingName = option.missingName || option.path.empty();
     }
-    return chosen;
+    return option;
 }
 
-std::string ChooseFrom(const std::string& option, const EnvironmentLookup& environment) {
-    if (!option.empty())
-        return option;
+std::string ChooseFrom(const StoreOption& option, const EnvironmentLookup& environment) {
+    if (option.missingName)
+        return std::string();
+    if (option.given)
+        return option.path;
     const std::string fromEnvironment = NonEmpty(environment, kStoreEnvironmentVariable);
     if (!fromEnvironment.empty())
         return fromEnvironment;
@@ -87,7 +93,7 @@ std::string ChooseFrom(const std::string& option, const EnvironmentLookup& envir
 
 std::string ChooseStorePath(std::vector<std::string>& args, const EnvironmentLookup& environment) {
     std::vector<bool> consumed;
-    const std::string option = StoreOption(args, consumed);
+    const StoreOption option = FindStoreOption(args, consumed);
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i)
         if (!consumed[i])
@@ -98,10 +104,10 @@ std::string ChooseStorePath(std::vector<std::string>& args, const EnvironmentLoo
 
 std::string ChooseStorePath(int& argc, char** argv) {
     if (argc < 1)
-        return ChooseFrom(std::string(), ProcessVariable);
+        return ChooseFrom(StoreOption(), ProcessVariable);
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::vector<bool> consumed;
-    const std::string option = StoreOption(args, consumed);
+    const StoreOption option = FindStoreOption(args, consumed);
     int kept = 1;
     for (int i = 1; i < argc; ++i)
         if (!consumed[static_cast<std::size_t>(i - 1)])

@@ -12,8 +12,8 @@ namespace zanver {
 inline constexpr const char* kStoreEnvironmentVariable = "ZANVER_STORE";
 
 // $XDG_DATA_HOME/zanver/registry.db, or $HOME/.local/share/zanver/registry.db
-// when XDG_DATA_HOME is unset, empty or not an absolute path. Raises
-// zanver::Exception when neither variable gives a folder.
+// when XDG_DATA_HOME is unset, empty or not an absolute path. Empty when
+// neither variable gives a folder.
 std::string DefaultStorePath(const EnvironmentLookup& environment);
 // The same over the process environment.
 std::string DefaultStorePath();
@@ -22,8 +22,9 @@ std::string DefaultStorePath();
 // args (the command-line arguments after the program name), else the
 // variable ZANVER_STORE when it is set and not empty, else DefaultStorePath.
 // The --store arguments are removed from args; scanning stops at "--", so
-// that a file name after it is never taken as the option. Raises
-// zanver::Exception when --store has no file name.
+// that a file name after it is never taken as the option. Empty when a
+// --store has no file name (the caller reports that no store file was given)
+// or when DefaultStorePath is empty.
 std::string ChooseStorePath(std::vector<std::string>& args, const EnvironmentLookup& environment);
 
 // The same for main(): argv[1..argc-1] are scanned, the --store arguments are

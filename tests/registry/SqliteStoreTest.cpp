@@ -14,7 +14,6 @@
 
 #include "ActiveStore.h"
 #include "ErrorCodes.h"
-#include "Exception.h"
 #include "RootKeys.h"
 #include "StoreConformance.h"
 #include "StoreLocation.h"
@@ -39,7 +38,6 @@ class TempFolder {
     }
     ~TempFolder() {
         std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(path_, ec);
     }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
@@ -70,13 +68,10 @@ INSTANTIATE_TEST_SUITE_P(Sqlite, StoreConformanceTest,
 
 namespace {
 
-StoreKey Create(RegistryStore& store, StoreKey parent, std::string_view path,
-                bool* existedOut = nullptr) {
+StoreKey Create(RegistryStore& store, StoreKey parent, std::string_view path) {
     StoreKey key = 0;
     bool existed = false;
     EXPECT_EQ(store.CreateKey(parent, path, kKeyAllAccess, key, existed), kSuccess) << path;
-    if (existedOut)
-        *existedOut = existed;
     return key;
 }
 
@@ -147,8 +142,9 @@ TEST_F(SqliteStoreTest, KeysAndValuesSurviveReopeningWithOrderAndCase) {
     Bytes data;
     for (std::uint32_t i = 0; store->EnumValue(key, i, name, &type, &data) == kSuccess; ++i)
         values.emplace_back(name, type, data);
-    EXPECT_EQ(values, (std::vector<std::tuple<std::string, std::uint32_t, Bytes>>{
-                          {"Zeta", RegDword, B("3")}, {"alpha", RegSz, B("2")}, {"", RegBinary, {}}}));
+    EXPECT_EQ(values,
+              (std::vector<std::tuple<std::string, std::uint32_t, Bytes>>{
+                  {"Zeta", RegDword, B("3")}, {"alpha", RegSz, B("2")}, {"", RegBinary, {}}}));
     EXPECT_EQ(SubKeys(*store, HKEY_CLASSES_ROOT), Names{".txt"});
     EXPECT_TRUE(Exists(*store, HKEY_LOCAL_MACHINE, "Software\\Classes\\.TXT"));
 }
@@ -267,6 +263,12 @@ TEST_F(SqliteStoreTest, RolledBackTransactionsLeaveNothingBehind) {
     EXPECT_FALSE(Exists(*store, HKEY_CURRENT_USER, "Gone"));
     EXPECT_EQ(store->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
     EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Kept", "v"), B("old"));
+    // Keys made later do not bring the rolled-back handle back to life.
+    const StoreKey later = Create(*store, HKEY_CURRENT_USER, "Later\\Deeper");
+    ASSERT_EQ(Set(*store, later, "v", "x"), kSuccess);
+    EXPECT_EQ(store->QueryValue(gone, "v", nullptr, nullptr), kKeyDeleted);
+    ASSERT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Later\\Deeper"), kSuccess);
+    ASSERT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Later"), kSuccess);
 
     // An inner rollback makes the outermost end roll back everything.
     ASSERT_EQ(store->BeginTransaction(), kSuccess);
@@ -351,8 +353,7 @@ TEST_F(SqliteStoreTest, WritesFailWithTheLockCodeWhileAnotherConnectionWrites) {
         EXPECT_EQ(store->DeleteValue(key, "v"), kSharingViolation);
         StoreKey child = 0;
         bool existed = false;
-        EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed),
-                  kSharingViolation);
+        EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed), kSharingViolation);
         EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Locked"), kSharingViolation);
         // Reading goes on; an existing key can still be "created".
         EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Locked", "v"), B("old"));
@@ -411,8 +412,8 @@ TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
     sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     EXPECT_FALSE(SqliteStore::Open(foreign, error));
-    EXPECT_EQ(error,
-              "Could not open the registry store " + foreign + ": it is a database of another program");
+    EXPECT_EQ(error, "Could not open the registry store " + foreign +
+                         ": it is a database of another program");
 
     const std::string underFile = text + "/sub/registry.db";
     EXPECT_FALSE(SqliteStore::Open(underFile, error));
@@ -428,18 +429,48 @@ TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
     EXPECT_FALSE(fs::exists(missing));
 }
 
+TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
+    {
+        auto store = OpenStore(path);
+        ASSERT_TRUE(store);
+        for (int i = 0; i < 100; ++i)
+            store->CloseKey(Create(*store, HKEY_CURRENT_USER, "Key" + std::to_string(i)));
+    }
+    {
+        // The second page holds the table of keys.
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096);
+        const std::string junk(4096, '\xA5');
+        file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    }
+    auto store = OpenStore(path);
+    ASSERT_TRUE(store);
+    std::string name;
+    EXPECT_EQ(store->EnumKey(HKEY_CURRENT_USER, 0, name), kBadDb);
+    StoreKey key = 0;
+    bool existed = false;
+    EXPECT_EQ(store->CreateKey(HKEY_CURRENT_USER, "New", kKeyAllAccess, key, existed), kBadDb);
+}
+
+TEST_F(SqliteStoreTest, AnEmptyFileThatCannotBeWrittenIsReported) {
+    std::ofstream(path).close();
+    std::string error;
+    EXPECT_FALSE(SqliteStore::Open(path, error, {.readOnly = true}));
+    EXPECT_EQ(error, "Could not open the registry store " + path + ": it cannot be written");
+}
+
 TEST_F(SqliteStoreTest, AFileLockedByAnotherProgramIsReported) {
     // A program holding an exclusive lock on a file that is not in WAL mode
     // keeps even readers out.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr,
-                           nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr,
+                           nullptr),
               SQLITE_OK);
     std::string error;
     EXPECT_FALSE(SqliteStore::Open(path, error, {.busyTimeoutMs = 50}));
-    EXPECT_EQ(error, "Could not open the registry store " + path +
-                         ": it is locked by another process");
+    EXPECT_EQ(error,
+              "Could not open the registry store " + path + ": it is locked by another process");
     sqlite3_close(db);
     EXPECT_TRUE(SqliteStore::Open(path, error)) << error;
 }
@@ -470,9 +501,10 @@ TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
               "/data/zanver/registry.db");
     // Empty or relative data homes do not count.
     for (const char* dataHome : {"", "relative/dir"})
-        EXPECT_EQ(DefaultStorePath(Environment({{"XDG_DATA_HOME", dataHome}, {"HOME", "/home/u/"}})),
-                  "/home/u/.local/share/zanver/registry.db");
-    EXPECT_THROW(DefaultStorePath(Environment({})), Exception);
+        EXPECT_EQ(
+            DefaultStorePath(Environment({{"XDG_DATA_HOME", dataHome}, {"HOME", "/home/u/"}})),
+            "/home/u/.local/share/zanver/registry.db");
+    EXPECT_EQ(DefaultStorePath(Environment({})), "");
 }
 
 TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
@@ -492,9 +524,13 @@ TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
     EXPECT_EQ(ChooseStorePath(args, environment), "/env.db");
     EXPECT_EQ(args.size(), 3u);
 
-    for (std::vector<std::string> bad :
-         {std::vector<std::string>{"--store"}, {"--store="}, {"--store", ""}})
-        EXPECT_THROW(ChooseStorePath(bad, environment), Exception);
+    // A --store without a name gives no store at all rather than another one.
+    for (std::vector<std::string> bad : {std::vector<std::string>{"x", "--store"},
+                                         {"--store=", "x"},
+                                         {"--store", "", "x", "--store=/a.db"}}) {
+        EXPECT_EQ(ChooseStorePath(bad, environment), "");
+        EXPECT_EQ(bad, std::vector<std::string>{"x"}) << bad.size();
+    }
 }
 
 TEST(StoreLocationTest, ArgvLosesTheStoreArguments) {
