@@ -18,9 +18,9 @@ void SetLastErrorCode(long code) {
 
 std::string SystemErrorText(long code) {
     char buffer[256];
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(code), 0, buffer,
-                                        sizeof buffer, nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(code), 0, buffer, sizeof buffer, nullptr);
     if (length == 0)
         return "Unknown error " + std::to_string(code);
     return std::string(buffer, length);

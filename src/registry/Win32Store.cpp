@@ -106,6 +106,72 @@ long ReadValue(HKEY key, const std::string& name, std::uint32_t* type,
     return rc;
 }
 
+// The API is given a path in pieces of at most this many levels and characters:
+// Windows creates no more than 32 levels in one call, and Wine converts an ANSI
+// path in a buffer of MAX_PATH characters.
+constexpr std::size_t kLevelsPerCall = 32;
+constexpr std::size_t kCharsPerCall = kMaxKeyNameLength;
+
+std::vector<std::string> PathPieces(const std::vector<std::string>& names, std::size_t count) {
+    std::vector<std::string> pieces;
+    std::size_t levels = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (pieces.empty() || levels == kLevelsPerCall ||
+            pieces.back().size() + 1 + names[i].size() > kCharsPerCall) {
+            pieces.push_back(names[i]);
+            levels = 1;
+        } else {
+            pieces.back() += '\\';
+            pieces.back() += names[i];
+            ++levels;
+        }
+    }
+    return pieces;
+}
+
+void CloseHkey(HKEY key) {
+    if (!IsPredefinedHkey(key))
+        RegCloseKey(key);
+}
+
+// Opens or creates the first `count` of names below `from`, one piece at a
+// time; the keys on the way are closed again. disposition tells whether the
+// last key was created.
+long Walk(HKEY from, const std::vector<std::string>& names, std::size_t count, REGSAM access,
+          bool create, HKEY& result, DWORD* disposition) {
+    std::vector<std::string> pieces = PathPieces(names, count);
+    if (pieces.empty())
+        pieces.emplace_back();  // the key itself
+    HKEY current = from;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const bool last = i + 1 == pieces.size();
+        const REGSAM wanted = last ? access : (create ? KEY_CREATE_SUB_KEY : MAXIMUM_ALLOWED);
+        HKEY next = nullptr;
+        const LONG rc = create ? RegCreateKeyExA(current, pieces[i].c_str(), 0, nullptr,
+                                                 REG_OPTION_NON_VOLATILE, wanted, nullptr, &next,
+                                                 last ? disposition : nullptr)
+                               : RegOpenKeyExA(current, pieces[i].c_str(), 0, wanted, &next);
+        if (current != from)
+            CloseHkey(current);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        current = next;
+    }
+    result = current;
+    return ERROR_SUCCESS;
+}
+
+// Generic rights stand for the key rights they grant.
+std::uint32_t KeyRights(std::uint32_t access) {
+    if (access & (GENERIC_READ | GENERIC_EXECUTE))
+        access |= KEY_READ;
+    if (access & GENERIC_WRITE)
+        access |= KEY_WRITE;
+    if (access & (GENERIC_ALL | MAXIMUM_ALLOWED))
+        access |= KEY_ALL_ACCESS;
+    return access;
+}
+
 void EraseName(std::vector<std::string>& names, std::string_view name) {
     const auto found = std::find_if(names.begin(), names.end(),
                                     [&](const std::string& n) { return SameName(n, name); });
@@ -119,8 +185,7 @@ Win32Store::Win32Store() : foldsToLower_(RunningUnderWine()), sortsValues_(Runni
 
 Win32Store::~Win32Store() {
     for (const auto& [key, handle] : handles_)
-        if (!IsPredefinedHkey(AsHkey(handle.hkey)))
-            RegCloseKey(AsHkey(handle.hkey));
+        CloseHkey(AsHkey(handle.hkey));
 }
 
 bool Win32Store::RunningUnderWine() {
@@ -134,6 +199,7 @@ long Win32Store::Resolve(StoreKey key, Handle*& handle) {
         if (inserted) {
             it->second.hkey = PredefinedHkey(key);
             it->second.isRoot = true;
+            it->second.access = KEY_ALL_ACCESS;
             // HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes.
             it->second.depth = PredefinedHkey(key) == HKEY_CLASSES_ROOT ? 2 : 0;
         }
@@ -148,31 +214,21 @@ long Win32Store::Resolve(StoreKey key, Handle*& handle) {
 }
 
 long Win32Store::ResolvePath(StoreKey parent, std::string_view subKey, Handle*& handle,
-                             std::string& path, std::size_t& levels) {
-    long rc = Resolve(parent, handle);
+                             std::vector<std::string>& names) {
+    const long rc = Resolve(parent, handle);
     if (rc != err::kSuccess)
         return rc;
-    std::vector<std::string> names;
-    rc = SplitKeyPath(subKey, names);
-    if (rc != err::kSuccess)
-        return rc;
-    levels = names.size();
-    path.clear();
-    for (const std::string& name : names) {
-        if (!path.empty())
-            path += '\\';
-        path += name;
-    }
-    return err::kSuccess;
+    return SplitKeyPath(subKey, names);
 }
 
-StoreKey Win32Store::AddHandle(void* hkey, std::size_t depth) {
+StoreKey Win32Store::AddHandle(void* hkey, std::size_t depth, std::uint32_t access) {
     while (IsPredefinedRoot(nextHandle_))
         ++nextHandle_;
     const StoreKey key = nextHandle_++;
     Handle& handle = handles_[key];
     handle.hkey = hkey;
     handle.depth = depth;
+    handle.access = KeyRights(access);
     return key;
 }
 
@@ -217,43 +273,49 @@ long Win32Store::LoadValues(Handle& handle) {
 
 long Win32Store::OpenKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                          StoreKey& result) {
+    result = 0;
     Handle* handle = nullptr;
-    std::string path;
-    std::size_t levels = 0;
-    long rc = ResolvePath(parent, subKey, handle, path, levels);
+    std::vector<std::string> names;
+    long rc = ResolvePath(parent, subKey, handle, names);
     if (rc != err::kSuccess)
         return rc;
     HKEY opened = nullptr;
-    result = 0;
-    rc = RegOpenKeyExA(AsHkey(handle->hkey), path.c_str(), 0, access, &opened);
+    rc = Walk(AsHkey(handle->hkey), names, names.size(), access, false, opened, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
-    result = AddHandle(opened, handle->depth + levels);
+    result = AddHandle(opened, handle->depth + names.size(), access);
     return err::kSuccess;
 }
 
 long Win32Store::CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                            StoreKey& result, bool& existed) {
+    result = 0;
+    existed = false;
     Handle* handle = nullptr;
-    std::string path;
-    std::size_t levels = 0;
-    long rc = ResolvePath(parent, subKey, handle, path, levels);
+    std::vector<std::string> names;
+    long rc = ResolvePath(parent, subKey, handle, names);
     if (rc != err::kSuccess)
         return rc;
-    if (handle->depth + levels > kMaxKeyDepth)
+    if (handle->depth + names.size() > kMaxKeyDepth)
         return err::kInvalidParameter;
     HKEY created = nullptr;
     DWORD disposition = 0;
-    result = 0;
-    existed = false;
-    rc = RegCreateKeyExA(AsHkey(handle->hkey), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                         access, nullptr, &created, &disposition);
+    rc = Walk(AsHkey(handle->hkey), names, names.size(), access, true, created, &disposition);
+    if (handle->subKeysLoaded && !names.empty()) {
+        // The first key of the path may have been made even when a deeper one failed.
+        HKEY first = nullptr;
+        const bool made =
+            rc == ERROR_SUCCESS || RegOpenKeyExA(AsHkey(handle->hkey), names.front().c_str(), 0,
+                                                 MAXIMUM_ALLOWED, &first) == 0;
+        if (first != nullptr)
+            CloseHkey(first);
+        if (made)
+            InsertName(handle->subKeys, names.front(), true);
+    }
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (handle->subKeysLoaded && levels > 0)
-        InsertName(handle->subKeys, path.substr(0, path.find('\\')), true);
     existed = disposition == REG_OPENED_EXISTING_KEY;
-    result = AddHandle(created, handle->depth + levels);
+    result = AddHandle(created, handle->depth + names.size(), access);
     return err::kSuccess;
 }
 
@@ -311,10 +373,12 @@ long Win32Store::QueryInfoKey(StoreKey key, KeyInfo& info) {
     long rc = Resolve(key, handle);
     if (rc != err::kSuccess)
         return rc;
+    // Windows asks for query access here; Wine does not.
+    if ((handle->access & KEY_QUERY_VALUE) == 0)
+        return err::kAccessDenied;
     DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
-    rc = RegQueryInfoKeyA(AsHkey(handle->hkey), nullptr, nullptr, nullptr, &subKeys,
-                          &maxSubKeyLen, nullptr, &values, &maxValueNameLen, &maxValueLen, nullptr,
-                          nullptr);
+    rc = RegQueryInfoKeyA(AsHkey(handle->hkey), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen,
+                          nullptr, &values, &maxValueNameLen, &maxValueLen, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
     info.subKeys = subKeys;
@@ -364,14 +428,24 @@ long Win32Store::DeleteValue(StoreKey key, std::string_view name) {
 
 long Win32Store::DeleteKey(StoreKey key, std::string_view subKey) {
     Handle* handle = nullptr;
-    std::string path;
-    std::size_t levels = 0;
-    long rc = ResolvePath(key, subKey, handle, path, levels);
+    std::vector<std::string> names;
+    long rc = ResolvePath(key, subKey, handle, names);
     if (rc != err::kSuccess)
         return rc;
-    rc = RegDeleteKeyA(AsHkey(handle->hkey), path.c_str());
-    if (rc == ERROR_SUCCESS && handle->subKeysLoaded && levels == 1)
-        EraseName(handle->subKeys, path);
+    const std::vector<std::string> pieces = PathPieces(names, names.size());
+    if (pieces.size() <= 1) {
+        rc = RegDeleteKeyA(AsHkey(handle->hkey), pieces.empty() ? "" : pieces[0].c_str());
+    } else {
+        HKEY parent = nullptr;
+        rc = Walk(AsHkey(handle->hkey), names, names.size() - 1, MAXIMUM_ALLOWED, false, parent,
+                  nullptr);
+        if (rc == ERROR_SUCCESS) {
+            rc = RegDeleteKeyA(parent, names.back().c_str());
+            CloseHkey(parent);
+        }
+    }
+    if (rc == ERROR_SUCCESS && handle->subKeysLoaded && names.size() == 1)
+        EraseName(handle->subKeys, names[0]);
     return rc;
 }
 

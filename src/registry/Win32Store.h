@@ -26,6 +26,11 @@ namespace zanver {
 //   HKEY_LOCAL_MACHINE\Software\Classes, two levels deep. As in the API, an
 //   empty path opens the key itself as a new handle, and DeleteKey with an empty
 //   path deletes the key itself.
+// - Long paths are passed to the API in pieces of at most 32 levels and 255
+//   characters (Windows creates at most 32 levels in one call, Wine's ANSI
+//   functions take paths of less than MAX_PATH characters).
+// - QueryInfoKey needs query access to the key, as on Windows (Wine does not
+//   check it).
 // - Enumeration runs over per-handle snapshots of the names, as Store.h asks:
 //   taken at a handle's first EnumKey or EnumValue, and kept up to date for the
 //   keys and values that are created or deleted through the same handle. Type
@@ -49,8 +54,8 @@ class Win32Store : public RegistryStore {
 
     long OpenKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                  StoreKey& result) override;
-    long CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
-                   StoreKey& result, bool& existed) override;
+    long CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access, StoreKey& result,
+                   bool& existed) override;
     long CloseKey(StoreKey key) override;
     long EnumKey(StoreKey key, std::uint32_t index, std::string& name) override;
     long EnumValue(StoreKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
@@ -58,8 +63,8 @@ class Win32Store : public RegistryStore {
     long QueryInfoKey(StoreKey key, KeyInfo& info) override;
     long QueryValue(StoreKey key, std::string_view name, std::uint32_t* type,
                     std::vector<std::uint8_t>* data) override;
-    long SetValue(StoreKey key, std::string_view name, std::uint32_t type,
-                  const std::uint8_t* data, std::size_t size) override;
+    long SetValue(StoreKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                  std::size_t size) override;
     long DeleteValue(StoreKey key, std::string_view name) override;
     long DeleteKey(StoreKey key, std::string_view subKey) override;
 
@@ -68,6 +73,7 @@ class Win32Store : public RegistryStore {
     struct Handle {
         void* hkey = nullptr;  // the HKEY
         std::size_t depth = 0;
+        std::uint32_t access = 0;  // as opened, generic rights mapped
         bool isRoot = false;
         bool subKeysLoaded = false;
         std::vector<std::string> subKeys;
@@ -76,9 +82,9 @@ class Win32Store : public RegistryStore {
     };
 
     long Resolve(StoreKey key, Handle*& handle);
-    long ResolvePath(StoreKey parent, std::string_view subKey, Handle*& handle, std::string& path,
-                     std::size_t& levels);
-    StoreKey AddHandle(void* hkey, std::size_t depth);
+    long ResolvePath(StoreKey parent, std::string_view subKey, Handle*& handle,
+                     std::vector<std::string>& names);
+    StoreKey AddHandle(void* hkey, std::size_t depth, std::uint32_t access);
     long LoadSubKeys(Handle& handle);
     long LoadValues(Handle& handle);
     bool NameLess(std::string_view a, std::string_view b) const;

@@ -6,6 +6,7 @@
 #include "ErrorCodes.h"
 #include "Exception.h"
 #include "FaultStore.h"
+#include "LastError.h"
 #include "MemoryStore.h"
 #include "RegistryAccess.h"
 #include "ValueTextRegistry.h"
@@ -15,6 +16,12 @@ using namespace zanver;
 namespace {
 
 const char* const kKey = "Software\\Test";
+
+// The system's text for "access denied" (Windows and Wine word it differently).
+std::string AccessDenied() {
+    SetLastErrorCode(err::kAccessDenied);
+    return LastErrorText();
+}
 
 class ValueTextRegistryTest : public ::testing::Test {
   protected:
@@ -96,17 +103,18 @@ TEST_F(ValueTextRegistryTest, RefusedWriteReportsTheValueText) {
     Put("v", RegSz, Bytes{'o', 'l', 'd', 0});
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("v", "dword: 1"),
-              "Failed to set value v of key HKEY_CURRENT_USER\\Software\\Test to dword: 1. "
-              "Access is denied");
+              "Failed to set value v of key HKEY_CURRENT_USER\\Software\\Test to dword: 1. " +
+                  AccessDenied());
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "v", false), "\"old\"");
 
     store_.FailNth(FaultStore::Call::CreateKey, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", "  "),
-              "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to   . "
-              "Access is denied");
+              "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to   . " +
+                  AccessDenied());
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", ""),
               "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to "
-              "unassigned. Access is denied");
+              "unassigned. " +
+                  AccessDenied());
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "", false), "unassigned");
 }
