@@ -20,6 +20,7 @@ long MapSqliteError(int rc, bool writing);
 // SqliteStore.cpp).
 enum class SqliteStore::Sql {
     kBegin,
+    kBeginRead,
     kCommit,
     kRollback,
     kKeyState,
@@ -80,6 +81,7 @@ class SqliteStore::Statement {
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int Step() { return stmt_ ? sqlite3_step(stmt_) : rc_; }
 
+    bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
     std::string Text(int column) const {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));

@@ -107,9 +107,35 @@ class SqliteStore::WriteScope {
     long status_ = err::kSuccess;
 };
 
+// Runs the statements of one read operation in one read transaction when the
+// caller has none open. Each statement would otherwise be a transaction of its
+// own, and in WAL mode beginning and ending one costs several file lock calls;
+// one transaction also shows all the statements the same state of the file.
+// A single statement needs none (wanted false).
+class SqliteStore::ReadScope {
+  public:
+    explicit ReadScope(SqliteStore& store, bool wanted = true) : store_(store) {
+        if (wanted && store.txDepth_ == 0 && sqlite3_get_autocommit(store.db_))
+            active_ = store.Exec(Sql::kBeginRead) == err::kSuccess;
+    }
+    ~ReadScope() {
+        if (!active_ || sqlite3_get_autocommit(store_.db_))
+            return;
+        if (store_.Exec(Sql::kCommit) != err::kSuccess && !sqlite3_get_autocommit(store_.db_))
+            store_.Exec(Sql::kRollback);
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+  private:
+    SqliteStore& store_;
+    bool active_ = false;
+};
+
 sqlite3_stmt* SqliteStore::Prepared(Sql which) {
     static const char* const kStatements[] = {
         "BEGIN IMMEDIATE",
+        "BEGIN",
         "COMMIT",
         "ROLLBACK",
         "SELECT subkeys_version, values_version, depth FROM keys WHERE id = ?1",
@@ -127,7 +153,9 @@ sqlite3_stmt* SqliteStore::Prepared(Sql which) {
         "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys WHERE parent = ?1",
         "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0),"
         " coalesce(max(length(data)), 0) FROM key_values WHERE key = ?1",
-        "SELECT type, data FROM key_values WHERE key = ?1 AND fold = ?2",
+        // No row: the key is gone; a row of nulls: the key has no such value.
+        "SELECT v.type, v.data FROM keys k"
+        " LEFT JOIN key_values v ON v.key = k.id AND v.fold = ?2 WHERE k.id = ?1",
         "INSERT INTO key_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
         " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
         "DELETE FROM key_values WHERE key = ?1 AND fold = ?2",
@@ -157,21 +185,34 @@ long SqliteStore::Failure(int rc, bool writing) {
     return code;
 }
 
+// The handle's state, when the handle is valid and grants access, without
+// looking at the file: its key may have been deleted by someone else.
+long SqliteStore::Lookup(StoreKey key, std::uint32_t access, Handle*& handle) {
+    if (const auto root = roots_.find(key); root != roots_.end()) {
+        handle = &root->second;
+        return err::kSuccess;
+    }
+    const auto found = handles_.find(key);
+    if (found == handles_.end())
+        return err::kInvalidHandle;
+    if ((found->second.access & access) != access)
+        return err::kAccessDenied;
+    if (found->second.dead)
+        return err::kKeyDeleted;
+    handle = &found->second;
+    return err::kSuccess;
+}
+
 // The handle's state, when the handle is valid, grants access and its key
 // still exists; versions gets the key's change counters.
 long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle, Versions* versions) {
     Handle* h = nullptr;
-    if (const auto root = roots_.find(key); root != roots_.end()) {
-        h = &root->second;
-    } else {
-        const auto found = handles_.find(key);
-        if (found == handles_.end())
-            return err::kInvalidHandle;
-        h = &found->second;
-        if ((h->access & access) != access)
-            return err::kAccessDenied;
-        if (h->dead)
-            return err::kKeyDeleted;
+    if (const long rc = Lookup(key, access, h); rc != err::kSuccess)
+        return rc;
+    // The keys of the predefined roots can never be deleted.
+    if (!versions && roots_.count(key) > 0) {
+        handle = h;
+        return err::kSuccess;
     }
     Statement state(*this, Sql::kKeyState);
     state.Bind(1, h->keyId);
@@ -275,16 +316,32 @@ bool SqliteStore::IsProtectedKey(std::int64_t keyId) const {
 long SqliteStore::OpenKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                           StoreKey& result) {
     Handle* from = nullptr;
-    if (const long rc = Resolve(parent, 0, from); rc != err::kSuccess)
+    if (const long rc = Lookup(parent, 0, from); rc != err::kSuccess)
         return rc;
     std::vector<std::string> names;
     if (SplitKeyPath(subKey, names) != err::kSuccess ||
         from->depth + static_cast<std::int64_t>(names.size()) >
-            static_cast<std::int64_t>(kMaxKeyDepth))
-        return err::kInvalidParameter;
+            static_cast<std::int64_t>(kMaxKeyDepth)) {
+        const long rc = Resolve(parent, 0, from);
+        return rc != err::kSuccess ? rc : err::kInvalidParameter;
+    }
     std::int64_t keyId = 0;
-    if (const long rc = Walk(*from, names, keyId); rc != err::kSuccess)
-        return rc;
+    {
+        ReadScope scope(*this, names.size() > 1);
+        // A subkey found shows that its parent exists (a key with subkeys
+        // cannot be deleted); only a failed or empty path needs the check.
+        long rc = names.empty() ? err::kFileNotFound : Walk(*from, names, keyId);
+        if (rc == err::kFileNotFound) {
+            if (const long state = Resolve(parent, 0, from); state != err::kSuccess)
+                return state;
+            if (names.empty()) {
+                keyId = from->keyId;
+                rc = err::kSuccess;
+            }
+        }
+        if (rc != err::kSuccess)
+            return rc;
+    }
     result = NewHandle(keyId, from->depth + static_cast<std::int64_t>(names.size()), access);
     return err::kSuccess;
 }
@@ -292,13 +349,15 @@ long SqliteStore::OpenKey(StoreKey parent, std::string_view subKey, std::uint32_
 long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint32_t access,
                             StoreKey& result, bool& existed) {
     Handle* from = nullptr;
-    if (const long rc = Resolve(parent, 0, from); rc != err::kSuccess)
+    if (const long rc = Lookup(parent, 0, from); rc != err::kSuccess)
         return rc;
     std::vector<std::string> names;
     if (SplitKeyPath(subKey, names) != err::kSuccess ||
         from->depth + static_cast<std::int64_t>(names.size()) >
-            static_cast<std::int64_t>(kMaxKeyDepth))
-        return err::kInvalidParameter;
+            static_cast<std::int64_t>(kMaxKeyDepth)) {
+        const long rc = Resolve(parent, 0, from);
+        return rc != err::kSuccess ? rc : err::kInvalidParameter;
+    }
     const std::int64_t depth = from->depth + static_cast<std::int64_t>(names.size());
 
     // Follows the path as far as it exists; created is the 1-based index of
@@ -321,8 +380,17 @@ long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
         }
         return err::kSuccess;
     };
-    // An existing key is only opened, which needs no write lock.
-    long rc = walk();
+    // An existing key is only opened, which needs no write lock. A subkey
+    // found shows that the handle's key exists; a missing one is looked for
+    // again under the write lock, where Bump checks the key.
+    long rc = err::kSuccess;
+    {
+        ReadScope scope(*this, names.size() > 1);
+        if (names.empty())
+            rc = Resolve(parent, 0, from);
+        if (rc == err::kSuccess)
+            rc = walk();
+    }
     if (rc != err::kSuccess)
         return rc;
     if (created == 0) {
@@ -330,8 +398,10 @@ long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
         result = NewHandle(keyId, depth, access);
         return err::kSuccess;
     }
-    if ((from->access & kKeyCreateSubKey) == 0)
-        return err::kAccessDenied;
+    if ((from->access & kKeyCreateSubKey) == 0) {
+        rc = Resolve(parent, 0, from);
+        return rc != err::kSuccess ? rc : err::kAccessDenied;
+    }
 
     WriteScope scope(*this);
     if (scope.Status() != err::kSuccess)
@@ -433,14 +503,22 @@ void SqliteStore::DropSnapshots() {
     }
 }
 
+// Past index 0 a loaded snapshot answers without looking at the file: it is
+// renewed only when an enumeration starts again (see Store.h).
 long SqliteStore::EnumKey(StoreKey key, std::uint32_t index, std::string& name) {
     Handle* handle = nullptr;
-    Versions versions;
-    if (const long rc = Resolve(key, kKeyEnumerateSubKeys, handle, &versions); rc != err::kSuccess)
+    if (const long rc = Lookup(key, kKeyEnumerateSubKeys, handle); rc != err::kSuccess)
         return rc;
-    if (!handle->subKeysLoaded || (index == 0 && handle->subKeysVersion != versions.subKeys))
-        if (const long rc = LoadSubKeys(*handle, versions.subKeys); rc != err::kSuccess)
+    if (index == 0 || !handle->subKeysLoaded) {
+        ReadScope scope(*this);
+        Versions versions;
+        if (const long rc = Resolve(key, kKeyEnumerateSubKeys, handle, &versions);
+            rc != err::kSuccess)
             return rc;
+        if (!handle->subKeysLoaded || handle->subKeysVersion != versions.subKeys)
+            if (const long rc = LoadSubKeys(*handle, versions.subKeys); rc != err::kSuccess)
+                return rc;
+    }
     if (index >= handle->subKeys.size())
         return err::kNoMoreItems;
     name = handle->subKeys[index];
@@ -450,12 +528,17 @@ long SqliteStore::EnumKey(StoreKey key, std::uint32_t index, std::string& name) 
 long SqliteStore::EnumValue(StoreKey key, std::uint32_t index, std::string& name,
                             std::uint32_t* type, std::vector<std::uint8_t>* data) {
     Handle* handle = nullptr;
-    Versions versions;
-    if (const long rc = Resolve(key, kKeyQueryValue, handle, &versions); rc != err::kSuccess)
+    if (const long rc = Lookup(key, kKeyQueryValue, handle); rc != err::kSuccess)
         return rc;
-    if (!handle->valuesLoaded || (index == 0 && handle->valuesVersion != versions.values))
-        if (const long rc = LoadValues(*handle, versions.values); rc != err::kSuccess)
+    if (index == 0 || !handle->valuesLoaded) {
+        ReadScope scope(*this);
+        Versions versions;
+        if (const long rc = Resolve(key, kKeyQueryValue, handle, &versions); rc != err::kSuccess)
             return rc;
+        if (!handle->valuesLoaded || handle->valuesVersion != versions.values)
+            if (const long rc = LoadValues(*handle, versions.values); rc != err::kSuccess)
+                return rc;
+    }
     if (index >= handle->values.size())
         return err::kNoMoreItems;
     const ValueEntry& value = handle->values[index];
@@ -468,6 +551,7 @@ long SqliteStore::EnumValue(StoreKey key, std::uint32_t index, std::string& name
 }
 
 long SqliteStore::QueryInfoKey(StoreKey key, KeyInfo& info) {
+    ReadScope scope(*this);
     Handle* handle = nullptr;
     if (const long rc = Resolve(key, kKeyQueryValue, handle); rc != err::kSuccess)
         return rc;
@@ -496,18 +580,23 @@ long SqliteStore::QueryInfoKey(StoreKey key, KeyInfo& info) {
 long SqliteStore::QueryValue(StoreKey key, std::string_view name, std::uint32_t* type,
                              std::vector<std::uint8_t>* data) {
     Handle* handle = nullptr;
-    if (const long rc = Resolve(key, kKeyQueryValue, handle); rc != err::kSuccess)
+    if (const long rc = Lookup(key, kKeyQueryValue, handle); rc != err::kSuccess)
         return rc;
-    if (!ValidValueName(name))
-        return err::kInvalidParameter;
+    if (!ValidValueName(name)) {
+        const long rc = Resolve(key, kKeyQueryValue, handle);
+        return rc != err::kSuccess ? rc : err::kInvalidParameter;
+    }
+    // One statement tells a deleted key, a missing value and the value apart.
     Statement query(*this, Sql::kQueryValue);
     query.Bind(1, handle->keyId);
     query.BindFold(2, name);
     const int rc = query.Step();
     if (rc == SQLITE_DONE)
-        return err::kFileNotFound;
+        return err::kKeyDeleted;
     if (rc != SQLITE_ROW)
         return Failure(rc, false);
+    if (query.IsNull(0))
+        return err::kFileNotFound;
     if (type)
         *type = static_cast<std::uint32_t>(query.Int(0));
     if (data)

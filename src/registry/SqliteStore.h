@@ -101,6 +101,7 @@ class SqliteStore : public RegistryStore {
     enum class Sql;
     class Statement;
     class WriteScope;
+    class ReadScope;
 
     SqliteStore(sqlite3* db, std::string path);
     long Initialize(std::string& error);
@@ -110,6 +111,7 @@ class SqliteStore : public RegistryStore {
     long Exec(Sql which);
     long Failure(int rc, bool writing);
 
+    long Lookup(StoreKey key, std::uint32_t access, Handle*& handle);
     long Resolve(StoreKey key, std::uint32_t access, Handle*& handle, Versions* versions = nullptr);
     long Bump(Sql which, std::int64_t keyId, std::int64_t& version, std::int64_t* depth = nullptr);
     long FindChild(std::int64_t parent, std::string_view name, std::int64_t& child);

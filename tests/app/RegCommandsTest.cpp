@@ -10,7 +10,7 @@
 using namespace zanver;
 
 class RegCommands : public ::testing::Test {
-protected:
+  protected:
     int Run(std::vector<std::string> args) {
         out.str("");
         err.str("");

@@ -133,9 +133,9 @@ TEST_F(RegistryAccess, CreateKeyReportsWhetherTheKeyExisted) {
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
 
     faults.FailNth(Call::CreateKey, 1, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([&] { CreateKey(HKEY_CLASSES_ROOT, "z", kKeyAllAccess, existed); }),
-              "Could not create or open key HKEY_CLASSES_ROOT\\z. " +
-                  ErrorText(err::kAccessDenied));
+    EXPECT_EQ(
+        MessageOf([&] { CreateKey(HKEY_CLASSES_ROOT, "z", kKeyAllAccess, existed); }),
+        "Could not create or open key HKEY_CLASSES_ROOT\\z. " + ErrorText(err::kAccessDenied));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "z"));
 }
 
@@ -154,11 +154,10 @@ TEST_F(RegistryAccess, CopyValueCopiesTypeAndBytesOrSaysWhatFailed) {
               "Failed to retrieve HKEY_CLASSES_ROOT\\src\\none from the registry. " +
                   ErrorText(err::kFileNotFound));
     faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([] {
-                  CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst", "");
-              }),
-              "Failed to write HKEY_CURRENT_USER\\dst\\ to the registry. " +
-                  ErrorText(err::kAccessDenied));
+    EXPECT_EQ(
+        MessageOf([] { CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst", ""); }),
+        "Failed to write HKEY_CURRENT_USER\\dst\\ to the registry. " +
+            ErrorText(err::kAccessDenied));
 }
 
 TEST_F(RegistryAccess, DeleteValueReportsFailure) {
@@ -180,7 +179,8 @@ TEST_F(RegistryAccess, DeleteKeyTreeRemovesEverythingBelow) {
 }
 
 TEST_F(RegistryAccess, DeleteKeyTreeKeepsWhatItCannotDelete) {
-    for (const char* key : {"t\\a", "t\\b\\inner", "t\\c"}) Put(HKEY_CLASSES_ROOT, key, "", RegSz, Sz(""));
+    for (const char* key : {"t\\a", "t\\b\\inner", "t\\c"})
+        Put(HKEY_CLASSES_ROOT, key, "", RegSz, Sz(""));
     ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", true));
     EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
     ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", false));
@@ -210,7 +210,8 @@ TEST_F(RegistryAccess, DeleteKeyTreeRefusesTheRootItself) {
 
 TEST_F(RegistryAccess, TemplatesFolderComesFromTheShellFolders) {
     EXPECT_EQ(GetTemplatesFolder(), "");
-    WriteString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+    WriteString(HKEY_CURRENT_USER,
+                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                 "Templates", false, "C:\\Templates");
     EXPECT_EQ(GetTemplatesFolder(), "C:\\Templates");
 }

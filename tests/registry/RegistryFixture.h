@@ -12,7 +12,7 @@
 // A fresh in-memory store, reached through a fault-injecting wrapper, made the
 // active store for the duration of a test.
 class RegistryFixture : public ::testing::Test {
-protected:
+  protected:
     RegistryFixture() : faults(memory), active(faults) {}
 
     void Put(zanver::RootKey root, const std::string& key, const std::string& name,

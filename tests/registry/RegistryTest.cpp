@@ -9,7 +9,7 @@ using namespace zanver;
 using Call = FaultStore::Call;
 
 class RegistryObject : public RegistryFixture {
-protected:
+  protected:
     // A key with values of several types in a fixed order and a deep subtree.
     void MakeTree(const std::string& top) {
         Put(HKEY_CLASSES_ROOT, top, "", RegSz, Sz("default"));
@@ -24,7 +24,8 @@ protected:
     std::string Dump(const std::string& key) {
         std::string dump = memory.Dump(HKEY_CLASSES_ROOT, key);
         const std::string prefix = "[HKEY_CLASSES_ROOT\\" + key;
-        for (std::size_t at = dump.find(prefix); at != std::string::npos; at = dump.find(prefix, at))
+        for (std::size_t at = dump.find(prefix); at != std::string::npos;
+             at = dump.find(prefix, at))
             dump.replace(at, prefix.size(), "[");
         return dump;
     }
@@ -69,7 +70,9 @@ TEST_F(RegistryObject, WriteStringNeedsAnOpenKeyAndSaysWhatFailed) {
         registry.WriteString("name", "other");
         FAIL() << "nothing raised";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message().rfind("Failed to set value name of key HKEY_CLASSES_ROOT\\k to other. ", 0), 0u)
+        EXPECT_EQ(
+            e.Message().rfind("Failed to set value name of key HKEY_CLASSES_ROOT\\k to other. ", 0),
+            0u)
             << e.Message();
     }
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "k", "name"), "text");
