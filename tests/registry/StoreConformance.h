@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "Store.h"
@@ -24,6 +25,11 @@ struct StoreUnderTest {
     // the registry of Windows and our own stores sort it after "Z".
     bool foldsToLower = false;
 };
+
+// Shows the store by its name in test listings.
+inline void PrintTo(const StoreUnderTest& store, std::ostream* out) {
+    *out << store.name;
+}
 
 inline std::string StoreUnderTestName(const ::testing::TestParamInfo<StoreUnderTest>& info) {
     return info.param.name;
