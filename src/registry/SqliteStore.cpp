@@ -109,8 +109,9 @@ class SqliteStore::WriteScope {
 
 // Runs the statements of one read operation in one read transaction when the
 // caller has none open. Each statement would otherwise be a transaction of its
-// own, and in WAL mode beginning and ending one costs several file lock calls;
-// one transaction also shows all the statements the same state of the file.
+// own, and in WAL mode each one locks and unlocks a reader slot of the -shm
+// file, two system calls; one transaction also shows all the statements the
+// same state of the file.
 // A single statement needs none (wanted false).
 class SqliteStore::ReadScope {
   public:

@@ -201,6 +201,44 @@ TEST_F(SqliteStoreTest, TwoConnectionsSeeEachOthersWritesAndDeletions) {
     EXPECT_EQ(SubKeys(*second, parent), Names{"Other"});
 }
 
+// Reads avoid the file where they can: a subkey found proves that its parent
+// still exists, and an enumeration past index 0 answers from the snapshot.
+// A key deleted by another connection must still be reported as such.
+TEST_F(SqliteStoreTest, ReadsThroughAHandleWhoseKeyAnotherConnectionDeleted) {
+    auto first = OpenStore(path);
+    auto second = OpenStore(path);
+    ASSERT_TRUE(first && second);
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\A"));
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\B"));
+    StoreKey gone = 0;
+    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Gone", kKeyAllAccess, gone), kSuccess);
+    std::string name;
+    ASSERT_EQ(second->EnumKey(gone, 0, name), kSuccess);
+    EXPECT_EQ(name, "A");
+    EXPECT_EQ(second->QueryValue(gone, "", nullptr, nullptr), kFileNotFound);
+
+    for (const char* key : {"Gone\\A", "Gone\\B", "Gone"})
+        ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, key), kSuccess);
+    // The enumeration under way goes on in its snapshot; a new one sees the deletion.
+    ASSERT_EQ(second->EnumKey(gone, 1, name), kSuccess);
+    EXPECT_EQ(name, "B");
+    EXPECT_EQ(second->EnumKey(gone, 0, name), kKeyDeleted);
+    StoreKey key = 0;
+    for (const char* sub : {"", "A", "a\\missing", "B\\C\\D"})
+        EXPECT_EQ(second->OpenKey(gone, sub, kKeyRead, key), kKeyDeleted) << sub;
+    EXPECT_EQ(second->OpenKey(gone, std::string(300, 'x'), kKeyRead, key), kKeyDeleted);
+    bool existed = false;
+    EXPECT_EQ(second->CreateKey(gone, "", kKeyRead, key, existed), kKeyDeleted);
+    EXPECT_EQ(second->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
+    EXPECT_EQ(second->QueryValue(gone, std::string(20000, 'v'), nullptr, nullptr), kKeyDeleted);
+
+    // Paths of several levels from a live key still tell a missing key apart.
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Here\\Deep\\Key"));
+    EXPECT_TRUE(Exists(*second, HKEY_CURRENT_USER, "here\\deep\\KEY"));
+    EXPECT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Here\\Deep\\None", kKeyRead, key), kFileNotFound);
+    EXPECT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Here\\None\\Key", kKeyRead, key), kFileNotFound);
+}
+
 // Writes count keys below name in the store file, half of them one by one and
 // half in one transaction; true when every call succeeded.
 bool WriteKeys(const std::string& path, const std::string& name, int count) {
