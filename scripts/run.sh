@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the program on the default store (or the one --store or
-# ZANVER_STORE names). Without arguments it shows the classes root.
+# ZANVER_STORE names). Without arguments it shows the extension .txt and its
+# file type; a new default store starts with the bundled associations.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,9 @@ scripts/install-deps.sh run
 cmake --preset app >/dev/null
 cmake --build --preset app -j"$(nproc)" >/dev/null
 
+tool=build/app/src/app/zanver-reg
 if [[ $# -eq 0 ]]; then
-    set -- query HKEY_CLASSES_ROOT
+    "$tool" query 'HKEY_CLASSES_ROOT\.txt'
+    exec "$tool" query 'HKEY_CLASSES_ROOT\txtfile' --recursive
 fi
-exec build/app/src/app/zanver-reg "$@"
+exec "$tool" "$@"

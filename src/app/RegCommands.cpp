@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "KeyPaths.h"
 #include "LastError.h"
+#include "RegFileCommands.h"
 #include "Registry.h"
 #include "RegistryAccess.h"
 #include "ValueTextRegistry.h"
@@ -124,14 +125,18 @@ std::string RegToolUsage() {
            "                             with --recursive).\n"
            "  set KEY [NAME] VALUE-TEXT  Write a value (the default value when NAME is left\n"
            "                             out); missing keys are created.\n"
-           "  delete KEY [NAME]          Delete a value, or the key with all its subkeys.\n"
+           "  delete KEY [NAME]          Delete a value, or the key with all its subkeys.\n" +
+           RegFileUsage() +
+           "  --reset-store [--yes]      Replace the store with the bundled associations\n"
+           "                             (asks first unless --yes is given).\n"
            "\n"
            "Keys are written with their full root name: HKEY_CLASSES_ROOT\\.txt.\n"
            "Value texts: \"text\", expandable string: \"%PATH%\", dword: 0000001F,\n"
            "hex: 01,02,FF, multiple strings: 61,00,00, hex(9): 01, unassigned.\n"
            "\n"
            "The store is the file named by --store, else by ZANVER_STORE, else\n"
-           "$XDG_DATA_HOME/zanver/registry.db (~/.local/share/zanver/registry.db).\n";
+           "$XDG_DATA_HOME/zanver/registry.db (~/.local/share/zanver/registry.db).\n"
+           "A new store starts with the bundled associations.\n";
 }
 
 int RunRegCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -146,6 +151,10 @@ int RunRegCommand(const std::vector<std::string>& args, std::ostream& out, std::
             return Set(args);
         if (args[0] == "delete")
             return Delete(args);
+        if (args[0] == "import")
+            return RegImportCommand(args, err);
+        if (args[0] == "export")
+            return RegExportCommand(args, err);
         err << "Unknown command " << args[0] << ".\n" << RegToolUsage();
         return 2;
     } catch (const Exception& e) {

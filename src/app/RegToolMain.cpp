@@ -5,7 +5,9 @@
 
 #include "ActiveStore.h"
 #include "RegCommands.h"
-#include "SqliteStore.h"
+#include "ResetStore.h"
+#include "SeedRegistry.h"
+#include "SeededStore.h"
 #include "StoreLocation.h"
 
 int main(int argc, char** argv) {
@@ -17,9 +19,13 @@ int main(int argc, char** argv) {
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h")
         return zanver::RunRegCommand(args, std::cout, std::cerr);
+    if (args[0] == zanver::kResetStoreOption)
+        return zanver::RunResetStore(args, path, zanver::SeedRegistryText(), std::cin, std::cout,
+                                     std::cerr);
 
+    // A new store starts with the bundled associations.
     std::string error;
-    const auto store = zanver::SqliteStore::Open(path, error);
+    const auto store = zanver::OpenSeededStore(path, zanver::SeedRegistryText(), error);
     if (!store) {
         std::cerr << error << '\n';
         return 1;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the zanver-reg program on store files: store selection, persistence and
-# files that are not usable stores.
+# Runs the zanver-reg program on store files: store selection, persistence,
+# seeding of a new store, --reset-store and files that are not usable stores.
 set -u
 tool=$1
 dir=$(mktemp -d)
@@ -16,6 +16,20 @@ export XDG_DATA_HOME=$dir/data
 [[ -f $dir/data/zanver/registry.db ]] || fail "default store file not created"
 out=$("$tool" query 'HKEY_CLASSES_ROOT\.abc')
 [[ $out == 'HKEY_CLASSES_ROOT\.abc = "abcfile"' ]] || fail "query after reopen gave: $out"
+
+# A new store starts with the bundled associations.
+out=$("$tool" query 'HKEY_CLASSES_ROOT\.txt')
+[[ $out == 'HKEY_CLASSES_ROOT\.txt = "txtfile"'$'\n'* ]] || fail "seeded .txt gave: $out"
+out=$("$tool" query 'HKEY_CLASSES_ROOT\txtfile\shell\open\command')
+[[ $out == *'NOTEPAD.EXE "%1"'* ]] || fail "seeded open command gave: $out"
+
+# --reset-store asks first; only yes replaces the store.
+echo n | "$tool" --reset-store 2>/dev/null && fail "--reset-store declined but succeeded"
+[[ $("$tool" query 'HKEY_CLASSES_ROOT\.abc') == 'HKEY_CLASSES_ROOT\.abc = "abcfile"' ]] ||
+    fail "declined --reset-store changed the store"
+echo y | "$tool" --reset-store >/dev/null 2>&1 || fail "--reset-store with yes failed"
+"$tool" query 'HKEY_CLASSES_ROOT\.abc' >/dev/null 2>&1 && fail "--reset-store kept .abc"
+[[ $("$tool" query 'HKEY_CLASSES_ROOT\.txt') == *txtfile* ]] || fail "--reset-store did not seed"
 
 # --store wins over ZANVER_STORE, which wins over the default.
 ZANVER_STORE=$dir/env.db "$tool" set 'HKEY_CURRENT_USER\k' '"env"' || fail "set via ZANVER_STORE"

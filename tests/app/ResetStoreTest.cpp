@@ -1,0 +1,111 @@
+// zanver-reg --reset-store: asks, and replaces the store only on yes.
+#include "ResetStore.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ActiveStore.h"
+#include "RegistryAccess.h"
+#include "SqliteStore.h"
+
+using namespace zanver;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSeed = "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\.txt]\r\n@=\"txtfile\"\r\n";
+
+class ResetStore : public ::testing::Test {
+  protected:
+    ResetStore() {
+        std::string pattern = (fs::temp_directory_path() / "zanver-reset-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        folder_ = pattern;
+        path_ = (folder_ / "registry.db").string();
+        // A store the user has worked on.
+        std::string error;
+        auto store = SqliteStore::Open(path_, error);
+        if (!store)
+            throw std::runtime_error(error);
+        ScopedActiveStore active(*store);
+        WriteString(HKEY_CLASSES_ROOT, ".own", "", false, "ownfile");
+    }
+    ~ResetStore() override {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+    int Run(std::vector<std::string> args, const std::string& answer) {
+        std::istringstream in(answer);
+        out_.str("");
+        err_.str("");
+        return RunResetStore(args, path_, kSeed, in, out_, err_);
+    }
+    // The file type of an extension in the store file ("" when missing).
+    std::string FileTypeOf(const std::string& ext) {
+        std::string error;
+        auto store = SqliteStore::Open(path_, error);
+        EXPECT_TRUE(store) << error;
+        if (!store)
+            return "?";
+        ScopedActiveStore active(*store);
+        return ReadString(HKEY_CLASSES_ROOT, ext, "");
+    }
+    std::string Prompt() const {
+        return "Replace the store " + path_ +
+               " with the bundled associations? Everything in it will be lost. [y/N] ";
+    }
+
+    fs::path folder_;
+    std::string path_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(ResetStore, AnythingButYesLeavesTheStoreAsItWas) {
+    for (const char* answer : {"n\n", "\n", "", "no\n", "yess\n", "maybe"}) {
+        EXPECT_EQ(Run({"--reset-store"}, answer), 1) << answer;
+        EXPECT_EQ(err_.str(), Prompt() + "The store was not changed.\n");
+        EXPECT_EQ(out_.str(), "");
+        EXPECT_EQ(FileTypeOf(".own"), "ownfile") << answer;
+        EXPECT_EQ(FileTypeOf(".txt"), "") << answer;
+    }
+}
+
+TEST_F(ResetStore, YesReplacesTheStoreWithTheSeed) {
+    for (const char* answer : {"y\n", " YES \r\n", "Y"}) {
+        ASSERT_EQ(Run({"--reset-store"}, answer), 0) << err_.str();
+        EXPECT_EQ(err_.str(), Prompt());
+        EXPECT_EQ(out_.str(), "The store " + path_ + " now holds the bundled associations.\n");
+        EXPECT_EQ(FileTypeOf(".own"), "");
+        EXPECT_EQ(FileTypeOf(".txt"), "txtfile");
+    }
+}
+
+TEST_F(ResetStore, YesOptionDoesNotAsk) {
+    ASSERT_EQ(Run({"--reset-store", "--yes"}, ""), 0) << err_.str();
+    EXPECT_EQ(err_.str(), "");
+    EXPECT_EQ(FileTypeOf(".own"), "");
+    EXPECT_EQ(FileTypeOf(".txt"), "txtfile");
+}
+
+TEST_F(ResetStore, ReplacesAFileThatIsNoLongerAStore) {
+    fs::remove(path_ + "-wal");
+    fs::remove(path_ + "-shm");
+    std::ofstream(path_, std::ios::trunc) << std::string(4096, 'x');
+    ASSERT_EQ(Run({"--reset-store", "-y"}, ""), 0) << err_.str();
+    EXPECT_EQ(FileTypeOf(".txt"), "txtfile");
+}
+
+TEST_F(ResetStore, OtherArgumentsAreRefusedWithoutTouchingTheStore) {
+    EXPECT_EQ(Run({"--reset-store", "HKEY_CLASSES_ROOT"}, "y\n"), 2);
+    EXPECT_EQ(err_.str().rfind("--reset-store takes no arguments but --yes.\nUsage:", 0), 0u);
+    EXPECT_EQ(FileTypeOf(".own"), "ownfile");
+}
+
+}  // namespace

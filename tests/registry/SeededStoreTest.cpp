@@ -1,0 +1,153 @@
+// Opening a store on first use: a new file is filled with the seed text, an
+// existing one is left alone, and a failed fill leaves no file behind.
+#include "SeededStore.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ActiveStore.h"
+#include "RegistryAccess.h"
+#include "RootKeys.h"
+
+using namespace zanver;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSeed =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "[HKEY_CLASSES_ROOT\\.txt]\r\n"
+    "@=\"txtfile\"\r\n"
+    "\r\n"
+    "[HKEY_CLASSES_ROOT\\txtfile\\shell\\open\\command]\r\n"
+    "@=\"notepad.exe %1\"\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Seeded]\r\n"
+    "\"Flag\"=dword:00000001\r\n";
+
+// The second key line is broken, so the import fails after the first key.
+constexpr std::string_view kBrokenSeed =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "[HKEY_CLASSES_ROOT\\.txt]\r\n"
+    "@=\"txtfile\"\r\n"
+    "\r\n"
+    "[HKEY_CLASSES_ROOT\\txtfile\r\n"
+    "\"x\"=dword:nothex\r\n";
+
+class SeededStoreTest : public ::testing::Test {
+  protected:
+    SeededStoreTest() {
+        std::string pattern = (fs::temp_directory_path() / "zanver-seeded-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        folder_ = pattern;
+        path_ = (folder_ / "sub" / "registry.db").string();
+    }
+    ~SeededStoreTest() override {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+    std::string TxtFileType(RegistryStore& store) {
+        ScopedActiveStore active(store);
+        return ReadString(HKEY_CLASSES_ROOT, ".txt", "");
+    }
+    bool AnyStoreFileLeft() const {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            if (fs::exists(path_ + suffix))
+                return true;
+        return false;
+    }
+
+    fs::path folder_;
+    std::string path_;
+};
+
+TEST_F(SeededStoreTest, NewFileIsCreatedAndFilledForGood) {
+    std::string error;
+    bool seeded = false;
+    {
+        auto store = OpenSeededStore(path_, kSeed, error, &seeded);
+        ASSERT_TRUE(store) << error;
+        EXPECT_TRUE(seeded);
+        EXPECT_EQ(TxtFileType(*store), "txtfile");
+    }
+    // Kept in the file, and not filled again on the next start.
+    auto again = OpenSeededStore(path_, kSeed, error, &seeded);
+    ASSERT_TRUE(again) << error;
+    EXPECT_FALSE(seeded);
+    ScopedActiveStore active(*again);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "txtfile\\shell\\open\\command", ""), "notepad.exe %1");
+    EXPECT_EQ(ReadDWordDef(HKEY_CURRENT_USER, "Software\\Seeded", "Flag", 0), 1u);
+}
+
+TEST_F(SeededStoreTest, ExistingStoresAreNotFilledEvenWhenEmpty) {
+    std::string error;
+    SqliteStore::Open(path_, error).reset();
+    ASSERT_TRUE(fs::exists(path_)) << error;
+    bool seeded = true;
+    auto store = OpenSeededStore(path_, kSeed, error, &seeded);
+    ASSERT_TRUE(store) << error;
+    EXPECT_FALSE(seeded);
+    EXPECT_EQ(TxtFileType(*store), "");
+
+    // A store the user changed keeps the changes over the seed's values.
+    {
+        ScopedActiveStore active(*store);
+        WriteString(HKEY_CLASSES_ROOT, ".txt", "", false, "myeditor");
+    }
+    store.reset();
+    store = OpenSeededStore(path_, kSeed, error, &seeded);
+    ASSERT_TRUE(store) << error;
+    EXPECT_EQ(TxtFileType(*store), "myeditor");
+}
+
+TEST_F(SeededStoreTest, FailedFillRemovesTheNewFileSoTheNextStartTriesAgain) {
+    std::string error;
+    bool seeded = true;
+    EXPECT_FALSE(OpenSeededStore(path_, kBrokenSeed, error, &seeded));
+    EXPECT_FALSE(seeded);
+    EXPECT_EQ(error.rfind("Could not fill the new registry store " + path_ +
+                              " with the bundled associations: Line ",
+                          0),
+              0u)
+        << error;
+    EXPECT_FALSE(AnyStoreFileLeft());
+
+    auto store = OpenSeededStore(path_, kSeed, error, &seeded);
+    ASSERT_TRUE(store) << error;
+    EXPECT_TRUE(seeded);
+    EXPECT_EQ(TxtFileType(*store), "txtfile");
+}
+
+TEST_F(SeededStoreTest, StoreThatCannotBeOpenedIsReportedAndNotCreated) {
+    std::ofstream(folder_ / "plain") << "a file, not a folder";
+    const std::string below = (folder_ / "plain" / "registry.db").string();
+    std::string error;
+    EXPECT_FALSE(OpenSeededStore(below, kSeed, error));
+    EXPECT_NE(error.find(below), std::string::npos) << error;
+
+    // A file that is not a store is not overwritten by the seed.
+    const std::string text = (folder_ / "text.db").string();
+    std::ofstream(text) << std::string(4096, 'x');
+    EXPECT_FALSE(OpenSeededStore(text, kSeed, error));
+    EXPECT_EQ(fs::file_size(text), 4096u);
+}
+
+TEST_F(SeededStoreTest, RemoveStoreFilesTakesTheCompanionsAndIgnoresMissingOnes) {
+    fs::create_directories(fs::path(path_).parent_path());
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::ofstream(path_ + suffix) << "x";
+    std::string error;
+    EXPECT_TRUE(RemoveStoreFiles(path_, error)) << error;
+    EXPECT_FALSE(AnyStoreFileLeft());
+    EXPECT_TRUE(RemoveStoreFiles(path_, error)) << error;
+}
+
+}  // namespace
