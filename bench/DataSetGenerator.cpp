@@ -29,6 +29,16 @@ class Random {
     std::size_t Below(std::size_t bound) { return static_cast<std::size_t>(Next() % bound); }
     // True in percent cases out of a hundred.
     bool Chance(std::size_t percent) { return Below(100) < percent; }
+    // The same for an optional value: percent scaled by the share of optional
+    // values. A share of 1 draws exactly as Chance does, so the full data set
+    // stays the same; a smaller one also changes what is drawn only for a
+    // written value (an "AppID" GUID, "NeverShowExt" or "AlwaysShowExt") and
+    // so everything drawn after it.
+    bool Optional(std::size_t percent) {
+        return static_cast<double>(Below(100)) < static_cast<double>(percent) * optionalShare;
+    }
+
+    double optionalShare = 1.0;
     template <typename T, std::size_t N>
     const T& Pick(const std::array<T, N>& items) {
         return items[Below(N)];
@@ -164,11 +174,11 @@ void WriteExtension(Writer& out, Random& random, StoreKey base, std::size_t inde
     const Kind& kind = KindOf(fileType);
     KeyHandle key = out.Create(base, ExtensionName(index));
     out.String(key, "", FileTypeName(fileType));
-    if (random.Chance(60))
+    if (random.Optional(60))
         out.String(key, "Content Type",
                    std::string(kind.mimeMajor) + "/x-" + Lower(VendorOf(fileType)) + "-" +
                        Number(index + 1, 5));
-    if (random.Chance(40))
+    if (random.Optional(40))
         out.String(key, "PerceivedType", kind.perceived);
 }
 
@@ -183,23 +193,23 @@ void WriteFileType(Writer& out, Random& random, StoreKey base, std::size_t index
     KeyHandle key = out.Create(base, FileTypeName(index));
     out.String(key, "", vendor + " " + std::string(kind.noun) + " " + std::to_string(index + 1));
     out.Dword(key, "EditFlags", random.Pick(kEditFlags));
-    if (random.Chance(70))
+    if (random.Optional(70))
         out.String(key, "FriendlyTypeName",
                    "@%SystemRoot%\\system32\\" + Lower(vendor) + ".dll,-" +
                        std::to_string(100 + random.Below(9000)),
                    true);
-    if (random.Chance(50))
+    if (random.Optional(50))
         out.String(key, "InfoTip", "prop:System.ItemTypeText;System.Size;System.DateModified");
-    if (random.Chance(20))
+    if (random.Optional(20))
         out.String(key, random.Chance(50) ? "NeverShowExt" : "AlwaysShowExt", "");
-    if (random.Chance(40))
+    if (random.Optional(40))
         out.Dword(key, "BrowserFlags", 8);
 
     KeyHandle shell = out.Create(key.Get(), "shell");
-    if (random.Chance(60))
+    if (random.Optional(60))
         out.String(shell, "", "open");
     KeyHandle open = out.Create(shell.Get(), "open");
-    if (random.Chance(60))
+    if (random.Optional(60))
         out.String(open, "", "&Open");
     KeyHandle command = out.Create(open.Get(), "command");
     out.String(command, "", "\"" + folder + program + "\" \"%1\"", system);
@@ -216,9 +226,9 @@ void WriteClass(Writer& out, Random& random, StoreKey classes, std::size_t fileT
 
     KeyHandle key = out.Create(classes, Guid(random));
     out.String(key, "", vendor + " " + noun + " Class");
-    if (random.Chance(67))
+    if (random.Optional(67))
         out.String(key, "AppID", Guid(random));
-    if (random.Chance(67))
+    if (random.Optional(67))
         out.String(key, "LocalizedString",
                    "@%SystemRoot%\\system32\\" + Lower(vendor) + ".dll,-" +
                        std::to_string(100 + random.Below(9000)),
@@ -268,6 +278,7 @@ long GenerateDataSet(RegistryStore& store, const DataSetOptions& options, DataSe
     DataSetCounts written = PlannedCounts(options.scale);
     const std::size_t fileTypes = written.fileTypes;
     Random random(options.seed);
+    random.optionalShare = options.optionalValues;
     Writer out(store, written);
 
     long result = err::kSuccess;

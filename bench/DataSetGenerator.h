@@ -31,6 +31,14 @@ struct DataSetOptions {
     std::string basePath;
     // Writes everything in one store transaction (where the store has them).
     bool oneTransaction = true;
+    // The share (0 to 1) of the optional values that are written: each value
+    // that an item has only sometimes ("Content Type", "InfoTip", a verb's
+    // menu text, ...) is written that much less often. The keys and the
+    // values every item has stay, so a smaller share gives fewer values per
+    // key; 1 gives the data set described above. The keys and the names of
+    // extensions and file types do not depend on the share; class GUIDs and
+    // the choice of some values do.
+    double optionalValues = 1.0;
 };
 
 // What a data set of a given scale holds, or what was written.

@@ -106,6 +106,40 @@ TEST(DataSetGenerator, IsDeterministicForASeed) {
     EXPECT_FALSE(first.SameContents(other));
 }
 
+TEST(DataSetGenerator, FewerOptionalValuesKeepTheKeysAndTheValuesEveryItemHas) {
+    DataSetCounts all;
+    DataSetCounts third;
+    DataSetCounts none;
+    MemoryStore allStore;
+    ASSERT_EQ(GenerateDataSet(allStore, Small(), &all), 0);
+    DataSetOptions options = Small();
+    options.optionalValues = 1.0 / 3;
+    MemoryStore thirdStore;
+    ASSERT_EQ(GenerateDataSet(thirdStore, options, &third), 0);
+    options.optionalValues = 0;
+    MemoryStore noneStore;
+    ASSERT_EQ(GenerateDataSet(noneStore, options, &none), 0);
+
+    EXPECT_EQ(third.keys, all.keys);
+    EXPECT_EQ(none.keys, all.keys);
+    // Without optional values: an extension has its default value, a file
+    // type its description, "EditFlags", the command and the icon, a class
+    // its name, the server with "ThreadingModel" and the ProgID.
+    EXPECT_EQ(none.values, 100u * 1 + 100u * 4 + 300u * 4);
+    EXPECT_GT(third.values, none.values);
+    EXPECT_LT(third.values, all.values);
+
+    // The same extensions and file types, pointing at each other alike.
+    ScopedActiveStore active(thirdStore);
+    EXPECT_EQ(SubKeys(HKEY_CLASSES_ROOT, kClassesKey).size(), 300u);
+    std::vector<std::string> targets;
+    for (std::size_t i = 0; i < 100; ++i)
+        targets.push_back(ReadString(HKEY_CLASSES_ROOT, ExtensionName(i), ""));
+    ScopedActiveStore allActive(allStore);
+    for (std::size_t i = 0; i < 100; ++i)
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, ExtensionName(i), ""), targets[i]) << i;
+}
+
 TEST(DataSetGenerator, WritesBelowAnotherBaseKeyOnly) {
     MemoryStore store;
     ScopedActiveStore active(store);
