@@ -2,14 +2,18 @@
 # Builds and runs the program on the default store (or the one --store or
 # ZANVER_STORE names). Without arguments it shows the extension .txt and its
 # file type; a new default store starts with the bundled associations.
+# File names in the arguments are taken from the folder the script is run in.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
 
-scripts/install-deps.sh run
-cmake --preset app >/dev/null
-cmake --build --preset app -j"$(nproc)" >/dev/null
+(
+    cd "$root"
+    scripts/install-deps.sh run
+    cmake --preset app >/dev/null
+    cmake --build --preset app -j"$(nproc)" >/dev/null
+)
 
-tool=build/app/src/app/zanver-reg
+tool=$root/build/app/src/app/zanver-reg
 if [[ $# -eq 0 ]]; then
     "$tool" query 'HKEY_CLASSES_ROOT\.txt'
     exec "$tool" query 'HKEY_CLASSES_ROOT\txtfile' --recursive
