@@ -1,5 +1,7 @@
 #include "RegFileApply.h"
 
+#include <string_view>
+
 #include "ActiveStore.h"
 #include "ErrorCodes.h"
 #include "Exception.h"
@@ -16,29 +18,58 @@ namespace {
                     LastErrorText());
 }
 
-// Closes the handle it holds when it goes out of scope or gets another one.
-class KeyHolder {
+// The open handles of the last key created and of those of its ancestors that
+// were created before it, outermost first. A file lists a key's subkeys after
+// it, so each key is created below the nearest of them that is its ancestor:
+// one lookup per key instead of one per name of its path.
+class KeyChain {
   public:
-    explicit KeyHolder(RegistryStore& store) : store_(store) {}
-    ~KeyHolder() { Close(); }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
+    explicit KeyChain(RegistryStore& store) : store_(store) {}
+    ~KeyChain() { Close(); }
+    KeyChain(const KeyChain&) = delete;
+    KeyChain& operator=(const KeyChain&) = delete;
+
     void Close() {
-        if (open_)
-            store_.CloseKey(key_);
-        open_ = false;
+        while (!open_.empty()) {
+            store_.CloseKey(open_.back().key);
+            open_.pop_back();
+        }
     }
-    StoreKey& Reset() {
-        Close();
-        return key_;
+    // Creates (or opens) path under root and makes it the current key.
+    long Create(RootKey root, const std::string& path) {
+        StoreKey parent = root;
+        std::string_view rest = path;
+        while (!open_.empty()) {
+            const Entry& last = open_.back();
+            const std::string& prefix = *last.path;
+            if (last.root == root && !prefix.empty() && path.size() > prefix.size() + 1 &&
+                path.compare(0, prefix.size(), prefix) == 0 && path[prefix.size()] == '\\' &&
+                path[prefix.size() + 1] != '\\') {
+                parent = last.key;
+                rest.remove_prefix(prefix.size() + 1);
+                break;
+            }
+            store_.CloseKey(last.key);
+            open_.pop_back();
+        }
+        StoreKey key = 0;
+        bool existed = false;
+        const long rc = store_.CreateKey(parent, rest, kKeyAllAccess, key, existed);
+        if (rc == err::kSuccess)
+            open_.push_back({root, &path, key});
+        return rc;
     }
-    void SetOpen() { open_ = true; }
-    StoreKey Get() const { return key_; }
+    // The current key; valid only after a successful Create.
+    StoreKey Current() const { return open_.empty() ? 0 : open_.back().key; }
 
   private:
+    struct Entry {
+        RootKey root;
+        const std::string* path;
+        StoreKey key;
+    };
     RegistryStore& store_;
-    StoreKey key_ = 0;
-    bool open_ = false;
+    std::vector<Entry> open_;
 };
 
 }  // namespace
@@ -66,7 +97,7 @@ void ApplyRegOps(RegistryStore& store, const std::vector<RegOp>& ops, const RegP
                  RegImportResult& result) {
     constexpr std::size_t kProgressStep = 1024;
     StoreTransaction transaction(store);
-    KeyHolder current(store);
+    KeyChain current(store);
     RootKey currentRoot = 0;
     const std::string* currentPath = nullptr;
     for (std::size_t i = 0; i < ops.size(); ++i) {
@@ -75,18 +106,16 @@ void ApplyRegOps(RegistryStore& store, const std::vector<RegOp>& ops, const RegP
             progress(i, ops.size());
         switch (op.kind) {
             case RegOp::Kind::Key: {
-                bool existed = false;
-                StoreKey& key = current.Reset();
-                const long rc = store.CreateKey(op.root, op.name, kKeyAllAccess, key, existed);
+                const long rc = current.Create(op.root, op.name);
                 if (rc != err::kSuccess)
                     StoreFailure(op, rc, "create " + FullKeyName(op.root, op.name));
-                current.SetOpen();
                 currentRoot = op.root;
                 currentPath = &op.name;
                 ++result.keys;
                 break;
             }
             case RegOp::Kind::DeleteKey: {
+                // The deletion may take keys of the open handles with it.
                 current.Close();
                 const long rc = DeleteStoreKeyTree(store, op.root, op.name);
                 if (rc != err::kSuccess)
@@ -95,8 +124,8 @@ void ApplyRegOps(RegistryStore& store, const std::vector<RegOp>& ops, const RegP
                 break;
             }
             case RegOp::Kind::SetValue: {
-                const long rc =
-                    store.SetValue(current.Get(), op.name, op.type, op.data.data(), op.data.size());
+                const long rc = store.SetValue(current.Current(), op.name, op.type, op.data.data(),
+                                               op.data.size());
                 if (rc != err::kSuccess)
                     StoreFailure(op, rc,
                                  "write " + FullValueName(currentRoot, *currentPath, op.name));
@@ -104,7 +133,7 @@ void ApplyRegOps(RegistryStore& store, const std::vector<RegOp>& ops, const RegP
                 break;
             }
             case RegOp::Kind::DeleteValue: {
-                const long rc = store.DeleteValue(current.Get(), op.name);
+                const long rc = store.DeleteValue(current.Current(), op.name);
                 if (rc == err::kSuccess)
                     ++result.deletions;
                 else if (rc != err::kFileNotFound)

@@ -32,13 +32,19 @@ std::string Excerpt(std::string_view text) {
     return text.size() <= kShown ? std::string(text) : std::string(text.substr(0, kShown)) + "...";
 }
 
+std::string BadTextMessage(BadText::Kind kind) {
+    return kind == BadText::Invalid
+               ? "Invalid UTF-16 text."
+               : "The line holds characters that the ANSI code page cannot represent.";
+}
+
 class Parser {
   public:
-    Parser(std::string_view text, bool version5, const std::vector<std::size_t>& badOffsets,
+    Parser(std::string_view text, bool version5, const std::vector<BadText>& badText,
            bool skipErrors, RegImportResult& result)
         : reader_(text),
           version5_(version5),
-          bad_(badOffsets),
+          bad_(badText),
           skipErrors_(skipErrors),
           result_(result) {}
 
@@ -58,7 +64,7 @@ class Parser {
 
     LineReader reader_;
     bool version5_;
-    const std::vector<std::size_t>& bad_;
+    const std::vector<BadText>& bad_;
     std::size_t nextBad_ = 0;
     bool skipErrors_;
     RegImportResult& result_;
@@ -70,10 +76,11 @@ class Parser {
 bool Parser::NextLine(std::string_view& line) {
     if (!reader_.Next(line))
         return false;
-    if (nextBad_ < bad_.size() && bad_[nextBad_] < reader_.Position()) {
-        while (nextBad_ < bad_.size() && bad_[nextBad_] < reader_.Position())
+    if (nextBad_ < bad_.size() && bad_[nextBad_].offset < reader_.Position()) {
+        const BadText::Kind kind = bad_[nextBad_].kind;
+        while (nextBad_ < bad_.size() && bad_[nextBad_].offset < reader_.Position())
             ++nextBad_;
-        Fail("Invalid UTF-16 text.");
+        Fail(BadTextMessage(kind));
     }
     return true;
 }
@@ -279,8 +286,8 @@ void Parser::ParseHex(std::string_view data, RegOp& op) {
                 Fail("The file ends in the middle of a value continued with \\.");
             line = TrimView(line);
         } while (line.empty() || line.front() == ';');
-        if (nextBad_ < bad_.size() && bad_[nextBad_] < reader_.Position() && !error)
-            error = LineError{reader_.LineNumber(), "Invalid UTF-16 text."};
+        if (nextBad_ < bad_.size() && bad_[nextBad_].offset < reader_.Position() && !error)
+            error = LineError{reader_.LineNumber(), BadTextMessage(bad_[nextBad_].kind)};
         data = line;
     }
     if (error)
@@ -289,8 +296,12 @@ void Parser::ParseHex(std::string_view data, RegOp& op) {
     if (version5_ && text) {
         std::string converted;
         const std::string_view bytes(reinterpret_cast<const char*>(op.data.data()), op.data.size());
-        if (!AppendUtf8FromUtf16Le(bytes, converted))
-            throw LineError{op.line, "Invalid UTF-16 text in the string data."};
+        std::vector<BadText> bad;
+        if (!AppendFromUtf16Le(bytes, converted, &bad))
+            throw LineError{op.line, bad.front().kind == BadText::Invalid
+                                         ? "Invalid UTF-16 text in the string data."
+                                         : "The string data holds characters that the ANSI "
+                                           "code page cannot represent."};
         op.data.assign(converted.begin(), converted.end());
     }
 }
@@ -313,25 +324,42 @@ RootKey RegFileRootFromName(std::string_view name) {
     return RootKeyFromName(name);
 }
 
-RegImportResult ImportRegText(RegistryStore& store, std::string_view fileBytes,
-                              const RegImportOptions& options) {
-    std::string decoded;
-    std::vector<std::size_t> bad;
+namespace {
+
+// The text of a file: UTF-16LE converted into decoded (the places that could
+// not be converted added to bad), a UTF-8 byte order mark left out.
+std::string_view DecodeRegText(std::string_view fileBytes, std::string& decoded,
+                               std::vector<BadText>& bad) {
     std::string_view text = fileBytes;
     if (text.starts_with("\xFF\xFE")) {
-        AppendUtf8FromUtf16Le(text.substr(2), decoded, &bad);
+        decoded.reserve(text.size() / 2);  // exact for ASCII text
+        AppendFromUtf16Le(text.substr(2), decoded, &bad);
         text = decoded;
     } else if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
-    const bool version5 = TrimView(text.substr(0, text.find_first_of("\r\n"))) == kHeader5;
+    return text;
+}
 
+RegImportResult ParseAndApply(RegistryStore& store, std::string_view text, std::string& decoded,
+                              const std::vector<BadText>& bad, const RegImportOptions& options) {
+    const bool version5 = TrimView(text.substr(0, text.find_first_of("\r\n"))) == kHeader5;
     RegImportResult result;
     std::vector<RegOp> ops = Parser(text, version5, bad, options.skipErrors, result).Parse();
     if (!decoded.empty())
         std::string().swap(decoded);  // the operations hold everything now
     ApplyRegOps(store, ops, options.progress, result);
     return result;
+}
+
+}  // namespace
+
+RegImportResult ImportRegText(RegistryStore& store, std::string_view fileBytes,
+                              const RegImportOptions& options) {
+    std::string decoded;
+    std::vector<BadText> bad;
+    const std::string_view text = DecodeRegText(fileBytes, decoded, bad);
+    return ParseAndApply(store, text, decoded, bad, options);
 }
 
 RegImportResult ImportRegFile(RegistryStore& store, const std::string& path,
@@ -345,7 +373,12 @@ RegImportResult ImportRegFile(RegistryStore& store, const std::string& path,
     std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
     if (size < 0 || !file.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw Exception("Could not read " + path + ".");
-    return ImportRegText(store, bytes, options);
+    std::string decoded;
+    std::vector<BadText> bad;
+    const std::string_view text = DecodeRegText(bytes, decoded, bad);
+    if (!decoded.empty())
+        std::string().swap(bytes);  // converted: the file's bytes are no longer needed
+    return ParseAndApply(store, text, decoded, bad, options);
 }
 
 }  // namespace zanver

@@ -69,7 +69,7 @@ void PutUtf8(char32_t cp, std::string& out) {
 
 }  // namespace
 
-void AppendUtf16Le(std::string_view text, std::string& out) {
+void AppendUtf16LeFromUtf8(std::string_view text, std::string& out) {
     // At most two bytes of output for each byte of text: written through a
     // pointer, then cut to size.
     const std::size_t start = out.size();
@@ -106,7 +106,7 @@ void AppendUtf16Le(std::string_view text, std::string& out) {
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
-std::size_t Utf16Length(std::string_view text) {
+std::size_t Utf16LengthOfUtf8(std::string_view text) {
     std::size_t units = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -118,13 +118,12 @@ std::size_t Utf16Length(std::string_view text) {
     return units;
 }
 
-bool AppendUtf8FromUtf16Le(std::string_view utf16le, std::string& out,
-                           std::vector<std::size_t>* bad) {
+bool AppendUtf8FromUtf16Le(std::string_view utf16le, std::string& out, std::vector<BadText>* bad) {
     bool good = true;
     const auto markBad = [&] {
         good = false;
         if (bad)
-            bad->push_back(out.size());
+            bad->push_back({out.size(), BadText::Invalid});
         PutUtf8(0xFFFD, out);
     };
     const std::size_t units = utf16le.size() / 2;
@@ -157,6 +156,22 @@ bool AppendUtf8FromUtf16Le(std::string_view utf16le, std::string& out,
         markBad();
     return good;
 }
+
+#ifndef _WIN32
+// Elsewhere the store's text is UTF-8; Windows has its own forms of these in
+// RegFileTextWin.cpp.
+void AppendUtf16Le(std::string_view text, std::string& out) {
+    AppendUtf16LeFromUtf8(text, out);
+}
+
+std::size_t Utf16Length(std::string_view text) {
+    return Utf16LengthOfUtf8(text);
+}
+
+bool AppendFromUtf16Le(std::string_view utf16le, std::string& out, std::vector<BadText>* bad) {
+    return AppendUtf8FromUtf16Le(utf16le, out, bad);
+}
+#endif
 
 bool LineReader::Next(std::string_view& line) {
     if (pos_ >= text_.size())

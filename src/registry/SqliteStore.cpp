@@ -141,8 +141,10 @@ sqlite3_stmt* SqliteStore::Prepared(Sql which) {
         "ROLLBACK",
         "SELECT subkeys_version, values_version, depth FROM keys WHERE id = ?1",
         "SELECT parent FROM keys WHERE id = ?1",
-        "UPDATE keys SET subkeys_version = subkeys_version + 1 WHERE id = ?1",
-        "UPDATE keys SET values_version = values_version + 1 WHERE id = ?1",
+        "UPDATE keys SET subkeys_version = subkeys_version + 1 WHERE id = ?1"
+        " RETURNING subkeys_version, depth",
+        "UPDATE keys SET values_version = values_version + 1 WHERE id = ?1"
+        " RETURNING values_version, depth",
         "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2",
         "SELECT id FROM keys WHERE parent IS NULL AND fold = ?1",
         "INSERT INTO keys(parent, name, fold, depth) VALUES(?1, ?2, ?3, ?4)",
@@ -210,8 +212,9 @@ long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle, V
     Handle* h = nullptr;
     if (const long rc = Lookup(key, access, h); rc != err::kSuccess)
         return rc;
-    // The keys of the predefined roots can never be deleted.
-    if (!versions && roots_.count(key) > 0) {
+    // The keys of the predefined roots can never be deleted, and nobody else
+    // can delete one counted in the open transaction (see Bump) before it ends.
+    if (!versions && (roots_.count(key) > 0 || (txDepth_ > 0 && txCounted_.count(h->keyId) > 0))) {
         handle = h;
         return err::kSuccess;
     }
@@ -233,25 +236,52 @@ long SqliteStore::Resolve(StoreKey key, std::uint32_t access, Handle*& handle, V
 // Counts a change to a key under the write lock; kKeyDeleted, with nothing
 // changed, when the key is gone. That tells a writer that its handle's key was
 // deleted meanwhile.
+//
+// Inside the caller's transaction a key's counter moves only once while no
+// snapshot of this connection is taken at its new value (see txCounted_):
+// every snapshot then differs from the counter already, so each one is renewed
+// at its next enumeration from index 0 anyway, and other connections see the
+// changes only at the commit, together with the counter that moved. A change
+// not counted gets version kNotCounted, which no snapshot's version precedes.
 long SqliteStore::Bump(Sql which, std::int64_t keyId, std::int64_t& version, std::int64_t* depth) {
-    {
-        Statement bump(*this, which);
-        bump.Bind(1, keyId);
-        const int rc = bump.Step();
-        if (rc != SQLITE_DONE)
-            return Failure(rc, true);
+    const std::uint8_t flag = which == Sql::kBumpValues ? kValuesCounted : kSubKeysCounted;
+    if (txDepth_ > 0) {
+        const auto found = txCounted_.find(keyId);
+        if (found != txCounted_.end() && (found->second.flags & flag) != 0) {
+            version = kNotCounted;
+            if (depth)
+                *depth = found->second.depth;
+            return err::kSuccess;
+        }
     }
-    if (sqlite3_changes(db_) == 0)
+    Statement bump(*this, which);
+    bump.Bind(1, keyId);
+    const int rc = bump.Step();
+    if (rc == SQLITE_DONE)
         return err::kKeyDeleted;
-    Statement state(*this, Sql::kKeyState);
-    state.Bind(1, keyId);
-    const int rc = state.Step();
     if (rc != SQLITE_ROW)
-        return Failure(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, false);
-    version = state.Int(which == Sql::kBumpValues ? 1 : 0);
+        return Failure(rc, true);
+    version = bump.Int(0);
+    const std::int64_t keyDepth = bump.Int(1);
     if (depth)
-        *depth = state.Int(2);
+        *depth = keyDepth;
+    if (txDepth_ > 0) {
+        Counted& counted = txCounted_[keyId];
+        counted.flags |= flag;
+        counted.depth = keyDepth;
+    }
     return err::kSuccess;
+}
+
+// A snapshot of the key now shows the present value of its counter, so the
+// next change must move the counter again.
+void SqliteStore::SnapshotTaken(std::int64_t keyId, std::uint8_t flag) {
+    const auto found = txCounted_.find(keyId);
+    if (found == txCounted_.end())
+        return;
+    found->second.flags &= static_cast<std::uint8_t>(~flag);
+    if (found->second.flags == 0)
+        txCounted_.erase(found);
 }
 
 long SqliteStore::FindChild(std::int64_t parent, std::string_view name, std::int64_t& child) {
@@ -277,8 +307,12 @@ long SqliteStore::InsertChild(std::int64_t parent, std::string_view name, std::i
     if (rc != SQLITE_DONE)
         return Failure(rc, true);
     child = sqlite3_last_insert_rowid(db_);
-    if (txDepth_ > 0 && txFirstNewKey_ == 0)
-        txFirstNewKey_ = child;
+    if (txDepth_ > 0) {
+        if (txFirstNewKey_ == 0)
+            txFirstNewKey_ = child;
+        // Nobody has a snapshot of a key made in this transaction.
+        txCounted_[child] = {static_cast<std::uint8_t>(kSubKeysCounted | kValuesCounted), depth};
+    }
     return err::kSuccess;
 }
 
@@ -448,8 +482,10 @@ void SqliteStore::NoteSubKeyAdded(Handle& handle, const std::string& name, std::
         return;
     auto& snapshot = handle.subKeys;
     snapshot.insert(std::lower_bound(snapshot.begin(), snapshot.end(), name, LessName), name);
-    if (handle.subKeysVersion + 1 == version)
+    if (handle.subKeysVersion + 1 == version) {
         handle.subKeysVersion = version;
+        SnapshotTaken(handle.keyId, kSubKeysCounted);
+    }
 }
 
 void SqliteStore::NoteSubKeyRemoved(Handle& handle, const std::string& name, std::int64_t version) {
@@ -459,8 +495,10 @@ void SqliteStore::NoteSubKeyRemoved(Handle& handle, const std::string& name, std
     const auto found = std::lower_bound(snapshot.begin(), snapshot.end(), name, LessName);
     if (found != snapshot.end() && SameName(*found, name))
         snapshot.erase(found);
-    if (handle.subKeysVersion + 1 == version)
+    if (handle.subKeysVersion + 1 == version) {
         handle.subKeysVersion = version;
+        SnapshotTaken(handle.keyId, kSubKeysCounted);
+    }
 }
 
 long SqliteStore::LoadSubKeys(Handle& handle, std::int64_t version) {
@@ -475,6 +513,7 @@ long SqliteStore::LoadSubKeys(Handle& handle, std::int64_t version) {
     handle.subKeys = std::move(names);
     handle.subKeysLoaded = true;
     handle.subKeysVersion = version;
+    SnapshotTaken(handle.keyId, kSubKeysCounted);
     return err::kSuccess;
 }
 
@@ -490,6 +529,7 @@ long SqliteStore::LoadValues(Handle& handle, std::int64_t version) {
     handle.values = std::move(values);
     handle.valuesLoaded = true;
     handle.valuesVersion = version;
+    SnapshotTaken(handle.keyId, kValuesCounted);
     return err::kSuccess;
 }
 
@@ -643,8 +683,10 @@ long SqliteStore::SetValue(StoreKey key, std::string_view name, std::uint32_t ty
         } else {
             values.push_back({std::string(name), type, std::move(bytes)});
         }
-        if (handle->valuesVersion + 1 == version)
+        if (handle->valuesVersion + 1 == version) {
             handle->valuesVersion = version;
+            SnapshotTaken(handle->keyId, kValuesCounted);
+        }
     }
     return err::kSuccess;
 }
@@ -683,8 +725,10 @@ long SqliteStore::DeleteValue(StoreKey key, std::string_view name) {
         });
         if (found != values.end())
             values.erase(found);
-        if (handle->valuesVersion + 1 == version)
+        if (handle->valuesVersion + 1 == version) {
             handle->valuesVersion = version;
+            SnapshotTaken(handle->keyId, kValuesCounted);
+        }
     }
     return err::kSuccess;
 }
@@ -738,6 +782,7 @@ long SqliteStore::DeleteKey(StoreKey key, std::string_view subKey) {
         if (step != SQLITE_DONE)
             return Failure(step, true);
     }
+    txCounted_.erase(target);
     if ((rc = scope.Commit()) != err::kSuccess)
         return rc;
     if (names.size() == 1)
@@ -750,6 +795,7 @@ long SqliteStore::BeginTransaction() {
         return txFailure_;
     txRollbackOnly_ = false;
     txFirstNewKey_ = 0;
+    txCounted_.clear();
     // SQLite would only refuse the first write; say so at once.
     txFailure_ = IsReadOnly() ? err::kAccessDenied : err::kSuccess;
     if (txFailure_ != err::kSuccess)
@@ -773,6 +819,7 @@ long SqliteStore::EndTransaction(bool commit) {
         const long result = Exec(Sql::kCommit);
         if (result == err::kSuccess) {
             txFirstNewKey_ = 0;
+            txCounted_ = {};
             return result;
         }
         txFailure_ = result;
@@ -790,6 +837,7 @@ long SqliteStore::EndTransaction(bool commit) {
         for (auto& [key, handle] : handles_)
             handle.dead = handle.dead || handle.keyId >= txFirstNewKey_;
     txFirstNewKey_ = 0;
+    txCounted_ = {};
     txRollbackOnly_ = false;
     txFailure_ = err::kSuccess;
     return result;

@@ -93,6 +93,17 @@ class SqliteStore : public RegistryStore {
         std::int64_t valuesVersion = 0;
         std::deque<ValueEntry> values;  // in first-written order
     };
+    // The counters of a key that moved in the open transaction and need not
+    // move again for its later changes: kSubKeysCounted and kValuesCounted in
+    // flags. A flag holds while no snapshot of this connection shows the
+    // counter's present value; depth is the key's.
+    struct Counted {
+        std::uint8_t flags = 0;
+        std::int64_t depth = 0;
+    };
+    static constexpr std::uint8_t kSubKeysCounted = 1;
+    static constexpr std::uint8_t kValuesCounted = 2;
+    static constexpr std::int64_t kNotCounted = -2;
     // The change counters of a key row.
     struct Versions {
         std::int64_t subKeys = 0;
@@ -122,8 +133,9 @@ class SqliteStore : public RegistryStore {
     StoreKey NewHandle(std::int64_t keyId, std::int64_t depth, std::uint32_t access);
     long LoadSubKeys(Handle& handle, std::int64_t version);
     long LoadValues(Handle& handle, std::int64_t version);
-    static void NoteSubKeyAdded(Handle& handle, const std::string& name, std::int64_t version);
-    static void NoteSubKeyRemoved(Handle& handle, const std::string& name, std::int64_t version);
+    void NoteSubKeyAdded(Handle& handle, const std::string& name, std::int64_t version);
+    void NoteSubKeyRemoved(Handle& handle, const std::string& name, std::int64_t version);
+    void SnapshotTaken(std::int64_t keyId, std::uint8_t flag);
     void DropSnapshots();
     bool IsProtectedKey(std::int64_t keyId) const;
 
@@ -138,6 +150,7 @@ class SqliteStore : public RegistryStore {
     bool txRollbackOnly_ = false;
     long txFailure_ = 0;  // set when the outermost transaction could not begin or was lost
     std::int64_t txFirstNewKey_ = 0;  // the first key id made in the open transaction
+    std::unordered_map<std::int64_t, Counted> txCounted_;  // by key id
 };
 
 }  // namespace zanver

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "ErrorCodes.h"
+#include "Exception.h"
 #include "MemoryStore.h"
 #include "RegFile.h"
 #include "RootKeys.h"
@@ -244,13 +246,58 @@ TEST_F(RegFileWineTest, NonAsciiTextSurvivesRegedit4) {
     CheckOurExport(RegFormat::Regedit4, &Filler::FillNonAscii);
 }
 
-// Disabled while the UTF-16 conversion of 5.00 files reads and writes the
-// store's text as UTF-8 on Windows too, where the registry's 8-bit text is in
-// the ANSI code page: an exported "caf\xe9" arrives as "caf?", and an
-// imported U+00E9 is stored as the two bytes C3 A9.
-TEST_F(RegFileWineTest, DISABLED_NonAsciiTextSurvivesVersion5BothWays) {
+TEST_F(RegFileWineTest, NonAsciiTextSurvivesVersion5BothWays) {
     CheckOurExport(RegFormat::Version5, &Filler::FillNonAscii);
     CheckTheirExport(&Filler::FillNonAscii);
+}
+
+// The error of importing a 5.00 file holding text, or "" when it imports.
+std::string Version5ImportError(RegistryStore& store, const std::u16string& lines) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\" +
+                                   std::u16string(kBase, kBase + std::strlen(kBase)) + u"]\r\n" +
+                                   lines) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    try {
+        ImportRegText(store, bytes);
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// The registry's 8-bit text is in the ANSI code page (1252 in Wine's default
+// prefix): characters outside it are refused with the line rather than stored
+// as '?' or a look-alike, and a lone surrogate standing for a byte is the byte.
+TEST_F(RegFileWineTest, Version5ImportConvertsToTheAnsiCodePage) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "ANSI code page " << GetACP();
+    MemoryStore store;
+    EXPECT_EQ(Version5ImportError(store,
+                                  u"\"caf\u00e9\"=\"\u20ac \xDCE9\"\r\n"
+                                  u"\"x\"=hex(2):e9,00,fc,00,00,00\r\n"),
+              "");
+    const Tree tree = Read(store, kBase);
+    ASSERT_EQ(tree.count(""), 1u);
+    const auto& values = tree.at("");
+    ASSERT_EQ(values.count("caf\xe9"), 1u);
+    EXPECT_EQ(values.at("caf\xe9").data, (std::vector<std::uint8_t>{0x80, ' ', 0xE9, 0}));
+    ASSERT_EQ(values.count("x"), 1u);
+    EXPECT_EQ(values.at("x").data, (std::vector<std::uint8_t>{0xE9, 0xFC, 0}));
+
+    // U+0100 would become 'A' by best fit; U+4E2D has no form at all.
+    EXPECT_EQ(Version5ImportError(store, u"\"ok\"=\"1\"\r\n\"\u0100\"=\"v\"\r\n"),
+              "Line 4: The line holds characters that the ANSI code page cannot represent.");
+    EXPECT_EQ(Version5ImportError(store, u"\"a\"=hex(1):2d,4e,00,00\r\n"),
+              "Line 3: The string data holds characters that the ANSI code page cannot "
+              "represent.");
+    EXPECT_EQ(Version5ImportError(store, u"\"a\"=\"\U0001F600\"\r\n"),
+              "Line 3: The line holds characters that the ANSI code page cannot represent.");
+    EXPECT_EQ(Version5ImportError(store, u"\"a\"=\"x\xD800y\"\r\n"),
+              "Line 3: Invalid UTF-16 text.");
+    EXPECT_EQ(Read(store, kBase), tree);
 }
 
 }  // namespace

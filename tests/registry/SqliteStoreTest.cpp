@@ -201,6 +201,67 @@ TEST_F(SqliteStoreTest, TwoConnectionsSeeEachOthersWritesAndDeletions) {
     EXPECT_EQ(SubKeys(*second, parent), Names{"Other"});
 }
 
+// Inside a transaction a key's change counter moves once while no snapshot of
+// the connection shows its present value; every change must still show in the
+// next enumeration from index 0, in this connection at once and in another one
+// after the commit.
+TEST_F(SqliteStoreTest, EveryChangeInATransactionShowsInEnumerationsFromTheStart) {
+    auto first = OpenStore(path);
+    auto second = OpenStore(path);
+    ASSERT_TRUE(first && second);
+    const StoreKey key = Create(*first, HKEY_CURRENT_USER, "Tx");
+    ASSERT_EQ(Set(*first, key, "old", "0"), kSuccess);
+    StoreKey watcher = 0;
+    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Tx", kKeyRead, watcher), kSuccess);
+    std::string name;
+    ASSERT_EQ(second->EnumValue(watcher, 0, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(SubKeys(*second, watcher), Names{});
+
+    StoreKey other = 0;
+    ASSERT_EQ(first->OpenKey(HKEY_CURRENT_USER, "Tx", kKeyAllAccess, other), kSuccess);
+    ASSERT_EQ(first->BeginTransaction(), kSuccess);
+    ASSERT_EQ(Set(*first, key, "a", "1"), kSuccess);
+    ASSERT_EQ(first->EnumValue(other, 0, name, nullptr, nullptr), kSuccess);
+    // Taken after the first change: the next one must move the counter again.
+    ASSERT_EQ(Set(*first, key, "b", "2"), kSuccess);
+    ASSERT_EQ(first->EnumValue(other, 0, name, nullptr, nullptr), kSuccess);
+    ASSERT_EQ(first->EnumValue(other, 2, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "b");
+    // A change through the handle whose snapshot is behind another's change.
+    ASSERT_EQ(Set(*first, key, "c", "3"), kSuccess);
+    ASSERT_EQ(Set(*first, other, "d", "4"), kSuccess);
+    ASSERT_EQ(first->EnumValue(other, 0, name, nullptr, nullptr), kSuccess);
+    ASSERT_EQ(first->EnumValue(other, 4, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "d");
+    ASSERT_EQ(first->EnumValue(other, 3, name, nullptr, nullptr), kSuccess);
+    EXPECT_EQ(name, "c");
+
+    EXPECT_EQ(SubKeys(*first, other), Names{});
+    first->CloseKey(Create(*first, key, "k1"));
+    EXPECT_EQ(SubKeys(*first, other), Names{"k1"});
+    const StoreKey deep = Create(*first, key, "k2\\deep");
+    EXPECT_EQ(SubKeys(*first, other), (Names{"k1", "k2"}));
+    // A key made in the transaction, deleted and made again.
+    ASSERT_EQ(first->DeleteKey(key, "k2\\deep"), kSuccess);
+    EXPECT_EQ(Set(*first, deep, "v", "gone"), kKeyDeleted);
+    first->CloseKey(deep);
+    const StoreKey again = Create(*first, key, "k2\\deep");
+    ASSERT_EQ(Set(*first, again, "v", "5"), kSuccess);
+    ASSERT_EQ(first->EndTransaction(true), kSuccess);
+    EXPECT_EQ(Get(*first, HKEY_CURRENT_USER, "Tx\\k2\\deep", "v"), B("5"));
+    first->CloseKey(again);
+
+    Names values;
+    for (std::uint32_t index = 0;
+         second->EnumValue(watcher, index, name, nullptr, nullptr) == kSuccess; ++index)
+        values.push_back(name);
+    EXPECT_EQ(values, (Names{"old", "a", "b", "c", "d"}));
+    EXPECT_EQ(SubKeys(*second, watcher), (Names{"k1", "k2"}));
+    first->CloseKey(other);
+    first->CloseKey(key);
+    second->CloseKey(watcher);
+}
+
 // Reads avoid the file where they can: a subkey found proves that its parent
 // still exists, and an enumeration past index 0 answers from the snapshot.
 // A key deleted by another connection must still be reported as such.
