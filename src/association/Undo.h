@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "RootKeys.h"
+#include "UndoList.h"
+
+namespace zanver {
+
+// The program's one undo list.
+extern TZVUndoList UndoList;
+
+// Greater than 0 while a group of records is being made: records added then
+// are chained to the record before them.
+extern int UndoGroupDepth;
+
+// Tells the core which control has the focus now; the main window installs it.
+class ActiveControlSource {
+  public:
+    virtual UndoControl* ActiveControl() = 0;
+
+  protected:
+    ~ActiveControlSource() = default;
+};
+
+// Null removes the source; records are then made without a control.
+void SetActiveControlSource(ActiveControlSource* source);
+ActiveControlSource* GetActiveControlSource();
+
+void AddUndo(TZVUndoList& list, UndoControl* control, std::string description, std::string value,
+             UndoProcedure undoProc, void* target);
+
+// AddUndo on UndoList with the control that has the focus now.
+void AddUndoForActiveControl(std::string description, std::string value, UndoProcedure undoProc,
+                             void* target);
+
+// Undoes the newest record and, while the records undone are chained, the ones
+// before it. A procedure that returns false stops the undo and keeps its
+// record; an exception from a procedure passes on and keeps that record too.
+void PerformUndo(TZVUndoList& list);
+
+// Full key name of Key + "=" + Value: the value of a record that puts a value
+// back (Key is then the value path, ending in "\" for the default value).
+std::string KeyValueUndoText(RootKey root, std::string_view key, std::string_view value);
+
+// The Undo command's hint: "Undo " + the newest description, or "Nothing to undo".
+std::string UndoHint(const TZVUndoList& list);
+
+}  // namespace zanver
