@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "StrUtils.h"
+
 // Text handling of registry files: UTF-16LE conversion, lines, string escapes
 // and hex byte lists. Used by the reader and the writer only.
 namespace zanver::regfile {
@@ -73,17 +75,6 @@ void AppendEscaped(std::string_view text, std::string& out);
 // Returns the number of characters used, or 0 when the closing quote is
 // missing.
 std::size_t ReadQuoted(std::string_view text, std::string& out);
-
-// The value of a hexadecimal digit, or -1.
-inline int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // True when the rest of a line holds nothing but blanks and a ; comment.
 bool OnlyComment(std::string_view rest);

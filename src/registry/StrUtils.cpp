@@ -51,7 +51,6 @@ std::string LowerCaseAscii(std::string_view text) {
     return result;
 }
 
-namespace {
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -61,7 +60,6 @@ int HexDigit(char c) {
         return c - 'A' + 10;
     return -1;
 }
-}  // namespace
 
 bool TryStrToInt(std::string_view text, std::int32_t& value) {
     std::size_t i = 0;

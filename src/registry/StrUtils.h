@@ -17,6 +17,8 @@ std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 std::string UpperCaseAscii(std::string_view text);
 std::string LowerCaseAscii(std::string_view text);
+// The value of a hexadecimal digit (either letter case), or -1.
+int HexDigit(char c);
 
 // The integer reader: an optional sign, then decimal digits, or hexadecimal
 // digits after "$" (or "0x"), as a signed 32-bit number; hexadecimal numbers up

@@ -1,5 +1,6 @@
 // zanver-reg --reset-store: asks, and replaces the store only on yes.
 #include "ResetStore.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -22,10 +23,6 @@ constexpr std::string_view kSeed = "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\.txt]\r\
 class ResetStore : public ::testing::Test {
   protected:
     ResetStore() {
-        std::string pattern = (fs::temp_directory_path() / "zanver-reset-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
         path_ = (folder_ / "registry.db").string();
         // A store the user has worked on.
         std::string error;
@@ -35,11 +32,6 @@ class ResetStore : public ::testing::Test {
         ScopedActiveStore active(*store);
         WriteString(HKEY_CLASSES_ROOT, ".own", "", false, "ownfile");
     }
-    ~ResetStore() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
     int Run(std::vector<std::string> args, const std::string& answer) {
         std::istringstream in(answer);
         out_.str("");
@@ -61,7 +53,8 @@ class ResetStore : public ::testing::Test {
                " with the bundled associations? Everything in it will be lost. [y/N] ";
     }
 
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path& folder_ = temp_.Path();
     std::string path_;
     std::ostringstream out_;
     std::ostringstream err_;

@@ -13,30 +13,13 @@
 #include "GlobalRegistry.h"
 #include "History.h"
 #include "SqliteStore.h"
+#include "TempFolder.h"
 #include "ValueNames.h"
 
 namespace zanver::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zanver-names-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
 
 std::unique_ptr<SqliteStore> OpenStore(const std::string& path) {
     std::string error;

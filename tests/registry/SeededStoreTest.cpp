@@ -1,6 +1,7 @@
 // Opening a store on first use: a new file is filled with the seed text, an
 // existing one is left alone, and a failed fill leaves no file behind.
 #include "SeededStore.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -42,18 +43,7 @@ constexpr std::string_view kBrokenSeed =
 
 class SeededStoreTest : public ::testing::Test {
   protected:
-    SeededStoreTest() {
-        std::string pattern = (fs::temp_directory_path() / "zanver-seeded-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        path_ = (folder_ / "sub" / "registry.db").string();
-    }
-    ~SeededStoreTest() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
+    SeededStoreTest() { path_ = (folder_ / "sub" / "registry.db").string(); }
     std::string TxtFileType(RegistryStore& store) {
         ScopedActiveStore active(store);
         return ReadString(HKEY_CLASSES_ROOT, ".txt", "");
@@ -65,7 +55,8 @@ class SeededStoreTest : public ::testing::Test {
         return false;
     }
 
-    fs::path folder_;
+    TempFolder temp_;
+    const fs::path& folder_ = temp_.Path();
     std::string path_;
 };
 

@@ -1,4 +1,5 @@
 #include "SqliteStore.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -26,25 +27,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Names = std::vector<std::string>;
-
-// A folder of its own, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zanver-sqlite-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
 
 std::unique_ptr<SqliteStore> OpenStore(const std::string& path,
                                        const SqliteStoreOptions& options = {}) {
