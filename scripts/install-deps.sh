@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh run|test
 set -euo pipefail
 
-run_packages=(cmake make g++ pkg-config libsqlite3-dev)
+run_packages=(cmake make g++ pkg-config libsqlite3-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
                g++-mingw-w64-x86-64 wine wine64 clang libclang-rt-14-dev)
 

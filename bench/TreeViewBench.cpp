@@ -1,0 +1,248 @@
+// Measures the registry tree view on the generated association data set:
+// showing the CLSID key (30,000 subkeys at full size) and expanding it,
+// copying it to the clipboard as REGEDIT4 text, and pasting that text below a
+// new key. Each runs on the in-memory and on the SQLite store, at a quarter
+// and at the full size of the data set, so that the growth of each cost
+// shows. Every benchmark reports the peak memory of the process during its
+// runs (the data set itself included).
+//
+//   zanver-treeview-bench [Google Benchmark options, e.g. --benchmark_filter=Copy]
+//
+// The Qt platform is the offscreen one unless QT_QPA_PLATFORM says otherwise.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "ActiveStore.h"
+#include "BenchPlatform.h"
+#include "Clipboard.h"
+#include "DataSetGenerator.h"
+#include "MemoryStore.h"
+#include "Prompter.h"
+#include "RegTreeView.h"
+#include "RegistryAccess.h"
+#include "SqliteStore.h"
+
+namespace zanver::bench {
+namespace {
+
+enum class StoreKind { Memory, Sqlite };
+
+// Agrees to every question (a paste asks about long values) without waiting
+// for a user.
+class YesPrompter : public Prompter {
+  public:
+    MessageResult Ask(const MessageRequest& request) override {
+        ++asked;
+        return request.buttons == MessageButtons::OkCancel ? MessageResult::Ok : MessageResult::Yes;
+    }
+    int asked = 0;
+};
+
+// The data set in use: regenerated only when the store kind or the scale
+// changes, since benchmarks run in the order registered.
+class DataSet {
+  public:
+    ~DataSet() { Release(); }
+
+    RegistryStore& Get(StoreKind kind, double scale) {
+        if (store_ && kind == kind_ && scale == scale_)
+            return *store_;
+        Release();
+        if (kind == StoreKind::Memory) {
+            store_ = std::make_unique<MemoryStore>();
+        } else {
+            path_ = (std::filesystem::temp_directory_path() /
+                     ("zanver-treeview-bench-" + std::to_string(getpid()) + ".db"))
+                        .string();
+            RemoveFiles();
+            std::string error;
+            store_ = SqliteStore::Open(path_, error);
+            if (!store_) {
+                std::fprintf(stderr, "zanver-treeview-bench: %s\n", error.c_str());
+                std::exit(1);
+            }
+        }
+        DataSetOptions options;
+        options.scale = scale;
+        if (GenerateDataSet(*store_, options) != 0) {
+            std::fprintf(stderr, "zanver-treeview-bench: the data set could not be written\n");
+            std::exit(1);
+        }
+        kind_ = kind;
+        scale_ = scale;
+        SetActiveStore(store_.get());
+        return *store_;
+    }
+
+    void Release() {
+        SetActiveStore(nullptr);
+        store_.reset();
+        RemoveFiles();
+    }
+
+  private:
+    void RemoveFiles() {
+        if (path_.empty())
+            return;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            std::error_code ec;
+            std::filesystem::remove(path_ + suffix, ec);
+        }
+    }
+
+    std::unique_ptr<RegistryStore> store_;
+    StoreKind kind_ = StoreKind::Memory;
+    double scale_ = 0;
+    std::string path_;
+};
+
+DataSet& TheDataSet() {
+    static DataSet dataSet;
+    return dataSet;
+}
+
+std::size_t SubKeyCount(const char* key) {
+    RegistryStore& store = ActiveStore();
+    StoreKey handle = 0;
+    KeyInfo info;
+    if (store.OpenKey(HKEY_CLASSES_ROOT, key, kKeyRead, handle) != 0)
+        return 0;
+    store.QueryInfoKey(handle, info);
+    store.CloseKey(handle);
+    return info.subKeys;
+}
+
+void Report(benchmark::State& state, std::size_t keys) {
+    state.counters["keys"] = static_cast<double>(keys);
+    state.counters["peak_MB"] = static_cast<double>(PeakMemoryBytes()) / (1024.0 * 1024.0);
+}
+
+void ShowAndExpand(TRegTreeView& view) {
+    view.RefreshPath(kClassesKey, false);
+    view.TopNode()->setExpanded(true);
+    view.LoadPending();
+}
+
+// Shows CLSID in a new tree view and expands it.
+void BM_ShowClsid(benchmark::State& state, StoreKind kind, double scale) {
+    TheDataSet().Get(kind, scale);
+    ResetPeakMemory();
+    for (auto _ : state) {
+        TRegTreeView view;
+        ShowAndExpand(view);
+        benchmark::DoNotOptimize(view.TopNode()->childCount());
+        state.PauseTiming();  // the tree's destruction is not part of showing it
+        view.ClearTree();
+        state.ResumeTiming();
+    }
+    Report(state, SubKeyCount(kClassesKey));
+}
+
+// Copies the shown CLSID key to the clipboard.
+void BM_CopyClsid(benchmark::State& state, StoreKind kind, double scale) {
+    TheDataSet().Get(kind, scale);
+    TRegTreeView view;
+    ShowAndExpand(view);
+    view.Select(view.TopNode());
+    ResetPeakMemory();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        view.CopyToClipboard();
+        state.PauseTiming();
+        bytes = ClipboardText().size();
+        state.ResumeTiming();
+    }
+    Report(state, SubKeyCount(kClassesKey));
+    state.counters["text_MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+// Pastes the copied CLSID key below a new, empty key; the copy is deleted
+// again between the runs.
+void BM_PasteClsid(benchmark::State& state, StoreKind kind, double scale) {
+    TheDataSet().Get(kind, scale);
+    YesPrompter prompter;
+    ScopedPrompter installed(prompter);
+    {
+        TRegTreeView source;
+        ShowAndExpand(source);
+        source.Select(source.TopNode());
+        source.CopyToClipboard();
+    }
+    const std::string target = "PasteTarget";
+    ResetPeakMemory();
+    for (auto _ : state) {
+        state.PauseTiming();
+        WriteString(HKEY_CLASSES_ROOT, target, "", false, "");
+        auto view = std::make_unique<TRegTreeView>();
+        view->RefreshPath(target, false);
+        view->Select(view->TopNode());
+        state.ResumeTiming();
+        view->PasteFromClipboard(false);
+        state.PauseTiming();
+        if (!KeyExists(HKEY_CLASSES_ROOT, target + "\\" + kClassesKey)) {
+            state.SkipWithError("nothing was pasted");
+            break;
+        }
+        view.reset();
+        StoreTransaction transaction(ActiveStore());
+        DeleteKeyTree(HKEY_CLASSES_ROOT, target);
+        transaction.Commit();
+        state.ResumeTiming();
+    }
+    Report(state, SubKeyCount(kClassesKey));
+}
+
+void RegisterAll() {
+    const struct {
+        StoreKind kind;
+        const char* name;
+    } stores[] = {{StoreKind::Memory, "Memory"}, {StoreKind::Sqlite, "Sqlite"}};
+    const struct {
+        double scale;
+        const char* name;
+    } scales[] = {{0.25, "quarter"}, {1.0, "full"}};
+    for (const auto& store : stores) {
+        for (const auto& scale : scales) {
+            const std::string suffix = std::string("/") + store.name + "/" + scale.name;
+            benchmark::RegisterBenchmark(("ShowClsid" + suffix).c_str(), BM_ShowClsid, store.kind,
+                                         scale.scale)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
+            benchmark::RegisterBenchmark(("CopyClsid" + suffix).c_str(), BM_CopyClsid, store.kind,
+                                         scale.scale)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
+            benchmark::RegisterBenchmark(("PasteClsid" + suffix).c_str(), BM_PasteClsid, store.kind,
+                                         scale.scale)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zanver::bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    zanver::bench::RegisterAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    zanver::bench::TheDataSet().Release();
+    return 0;
+}

@@ -1,0 +1,83 @@
+// zanver-treeview: one registry tree view on a key of the store, for browsing
+// and editing the raw registry until the editor's window exists, and for
+// pictures of the view (--grab FILE saves the window as a PNG and exits).
+#include <QApplication>
+#include <QTimer>
+
+#include <iostream>
+#include <string>
+
+#include "ActiveStore.h"
+#include "AppTitle.h"
+#include "KeyPaths.h"
+#include "QtGuard.h"
+#include "QtPrompter.h"
+#include "QtText.h"
+#include "RegTreeView.h"
+#include "RootKeys.h"
+#include "SeedRegistry.h"
+#include "SeededStore.h"
+#include "StoreLocation.h"
+
+int main(int argc, char** argv) {
+    const std::string path = zanver::ChooseStorePath(argc, argv);
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments().mid(1);
+    QString key = "HKEY_CLASSES_ROOT\\.txt";
+    QString grabFile;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--grab" && i + 1 < args.size())
+            grabFile = args[++i];
+        else if (!args[i].startsWith("-"))
+            key = args[i];
+        else {
+            std::cerr << "usage: zanver-treeview [--store PATH] [KEY] [--grab FILE.png]\n";
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        std::cerr << "No store file: give one with --store PATH.\n";
+        return 2;
+    }
+    std::string error;
+    const auto store = zanver::OpenSeededStore(path, zanver::SeedRegistryText(), error);
+    if (!store) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    zanver::ScopedActiveStore active(*store);
+    zanver::SetAppTitle(zanver::kProgramName);
+    zanver::InstallQtPrompter();
+
+    const std::string fullName = zanver::FromQString(key);
+    const std::string rootName = zanver::FirstKeyName(fullName);
+    const zanver::RootKey root = zanver::RootKeyFromName(rootName);
+    if (root == zanver::kUnknownRoot) {
+        std::cerr << "Unknown root key " << rootName << ".\n";
+        return 2;
+    }
+    const std::string keyPath = zanver::StripFirstKeyName(fullName);
+
+    zanver::TRegTreeView view;
+    view.setWindowTitle(zanver::ToQString(zanver::AppTitle() + " - " + fullName));
+    view.Registry.SetRootKey(root);
+    view.RootPath = zanver::ExtractParentKey(keyPath);
+    view.resize(520, 420);
+    view.show();
+    // Once the event queue has drained, the node expanded last is read one
+    // level deeper.
+    QObject::connect(&view, &QTreeWidget::itemExpanded, [&view] {
+        QTimer::singleShot(0, &view, [&view] { zanver::Guarded([&] { view.LoadPending(); }); });
+    });
+    zanver::Guarded([&] { view.RefreshPath(keyPath, false); });
+    if (grabFile.isEmpty())
+        return app.exec();
+
+    view.expandAll();
+    QApplication::processEvents();
+    if (!view.grab().save(grabFile)) {
+        std::cerr << "Could not save " << zanver::FromQString(grabFile) << ".\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QTreeWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "RegTreeNode.h"
+#include "Registry.h"
+#include "RootKeys.h"
+
+class QDrag;
+
+namespace zanver {
+
+// True for copy (the source stays), false for move.
+using TMoveMode = bool;
+
+// Options of a key load (LoadKey) and of a key walk (WalkKey); a bit set.
+enum LoadOption : unsigned {
+    ExportText = 1,    // value texts in REGEDIT4 form instead of display form
+    NoValues = 2,      // do not enumerate values (walks only)
+    SkipFirstKey = 4,  // no key callback for the first key (walks only)
+    TwoLevels = 8,     // top of a load: subkeys get SecondLevel
+    SecondLevel = 16,  // subkeys get DefaultOnly
+    DefaultOnly = 32,  // only the key's default value; no named values, no subkeys
+};
+using LoadOptions = unsigned;
+
+// Callbacks of WalkKey. Len carries a length of the caller's choosing from a
+// key to its subkeys. Codes: 1 go on, 0 stop the whole walk; another code from
+// the value callback ends this key's values, from the key callback skips the
+// key and is passed back.
+using WalkValueCallback =
+    std::function<int(const std::string& valueName, const std::string& valueText, int& len)>;
+using WalkKeyCallback = std::function<int(const std::string& name, int& len)>;
+
+// A tree view that shows one registry key with its values and subkeys and
+// edits them in place. The top-level node is the key shown; it lies at
+// RootPath below the root key of Registry. Keys are read lazily, two levels
+// deep, so every node on screen knows whether it has children.
+class TRegTreeView : public QTreeWidget {
+    Q_OBJECT
+
+  public:
+    explicit TRegTreeView(QWidget* parent = nullptr);
+    ~TRegTreeView() override;
+
+    // Events. OnEditing may refuse an in-place edit; OnEdited may change the
+    // text an in-place edit delivers; OnMoveCopied follows a move or copy.
+    std::function<bool(TRegTreeNode* node)> OnEditing;
+    std::function<void(TRegTreeView* sender, TRegTreeNode* node, std::string& text)> OnEdited;
+    std::function<void(TRegTreeNode* source, TRegTreeNode* dest, TMoveMode mode)> OnMoveCopied;
+    // Drag hooks of the owner, asked before the view's own handling.
+    std::function<bool(TRegTreeView* source)> OnDragOver;
+    std::function<void(TRegTreeView* source)> OnDragDrop;
+    // Whether Shift is held now (asynchronous key state); tests replace it.
+    std::function<bool()> ShiftHeld;
+
+    // Clipboard text and key line under construction during a copy.
+    std::string ClipText;
+    std::string ClipKeyPath;
+    TRegistry Registry;
+    TRegTreeNode* DragNode = nullptr;
+    std::string RootPath;
+    TRegTreeNode* PendingNode = nullptr;
+
+    // Nodes of the toolkit tree.
+    TRegTreeNode* TopNode() const;
+    TRegTreeNode* Selected() const;
+    // Makes node the current and selected one (nullptr clears the selection).
+    void Select(TRegTreeNode* node);
+    bool IsEmpty() const { return topLevelItemCount() == 0; }
+    void ClearTree();
+    // Update bracket: the control redraws once at the outermost EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+    bool IsEditing() const;
+    // The image list (five pictures, TreeImage order).
+    void SetImages(QList<QIcon> images);
+    const QList<QIcon>& Images() const { return images_; }
+
+    // Paths.
+    std::string FullPath(std::string_view path) const;
+    std::string RootedPath(std::string_view name) const;
+    std::string StripRootPath(std::string_view path) const;
+    bool IsBelowRootPath(std::string_view path) const;
+
+    // Loading and finding.
+    void LoadKey(StoreKey parentKey, TRegTreeNode* parentNode, LoadOptions options,
+                 const std::string& name);
+    void LoadKeyPath(std::string_view path);
+    TRegTreeNode* FindNode(std::string_view path, bool load);
+    TRegTreeNode* FindNearestNode(std::string_view path);
+    TRegTreeNode* RevealPath(std::string_view path);
+    void RefreshPath(std::string_view path, bool keepSelection);
+    void LoadPending();
+
+    // Nodes and the registry items they stand for.
+    TRegTreeNode* ParentForNew() const;
+    TRegTreeNode* AddNode(TRegTreeNode* parent, std::string_view name, bool isKey,
+                          std::string_view value);
+    TRegTreeNode* AddKeyNode(TRegTreeNode* parent, std::string_view name, std::string_view value);
+    TRegTreeNode* AddValueNode(TRegTreeNode* parent, std::string_view name, std::string_view value);
+    TRegTreeNode* ShowValue(std::string_view path, std::string_view name, std::string_view value);
+    TRegTreeNode* WriteValue(std::string_view path, std::string_view name, std::string_view value);
+    TRegTreeNode* WriteStringValue(std::string_view path, std::string_view name, bool expandable,
+                                   std::string_view text);
+    void RenameValue(std::string_view keyPath, std::string_view oldName, std::string_view newName);
+    bool DeleteNode(TRegTreeNode* node);
+    bool ConfirmDelete(std::string_view path) const;
+    void RemoveNode(std::string_view path);
+    void EditSelected();
+    [[noreturn]] void CouldNot(std::string_view path, std::string_view verb) const;
+
+    // Move and copy.
+    void MoveCopyNode(TRegTreeNode* source, TRegTreeNode* dest, TMoveMode copy);
+    void MoveCopyKey(RootKey sourceRoot, std::string sourcePath, TMoveMode copy,
+                     std::string destPath, RootKey destRoot);
+    virtual void DoMoveCopied(TRegTreeNode* source, TRegTreeNode* dest, TMoveMode moveMode);
+
+    // Clipboard exchange in REGEDIT4 text.
+    bool CanPaste() const;
+    void CopyToClipboard();
+    void PasteFromClipboard(bool confirmCreate);
+    int WalkKey(StoreKey parentKey, const std::string& name, LoadOptions options, int len,
+                const WalkValueCallback& valueCallback, const WalkKeyCallback& keyCallback);
+
+    // Called by the item editor with the text an in-place edit delivers.
+    void EditFinished(TRegTreeNode* node, std::string text);
+
+  protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Runs a drag that startDrag has prepared (QDrag::exec); tests replace it
+    // with a simulated drag, since the offscreen platform runs none.
+    virtual Qt::DropAction ExecDrag(QDrag* drag);
+
+  private:
+    void NodeExpanded(QTreeWidgetItem* item);
+    void NodeCollapsed(QTreeWidgetItem* item);
+    // Drag support (move and copy).
+    bool DragUnderWay() const { return drag_ != nullptr; }
+    void UpdateDragCursor();
+
+    QList<QIcon> images_;
+    int updateDepth_ = 0;
+    QDrag* drag_ = nullptr;
+    bool dragCopies_ = true;
+
+    // Core view: sorting switched off by the outermost BeginUpdate, to be
+    // switched on (and done once) by the matching EndUpdate.
+    bool sortSuspended_ = false;
+};
+
+}  // namespace zanver

@@ -1,0 +1,508 @@
+// Moving and copying keys and values by drag and drop between registry tree
+// views, and the refusals on the way.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ErrorCodes.h"
+#include "FaultStore.h"
+#include "GuiFixture.h"
+#include "RegTreeView.h"
+#include "Registry.h"
+#include "RegistryAccess.h"
+#include "TreeErrors.h"
+#include "ValueTextRegistry.h"
+
+namespace zanver {
+namespace {
+
+// A registry tree view whose drags run through a test's script, since the
+// offscreen platform runs no real drag (QDrag::exec returns at once there).
+// Under Xvfb with QT_QPA_PLATFORM=xcb real drags run, and Shift and Escape
+// behave there as the simulation below assumes.
+class DragView : public TRegTreeView {
+  public:
+    std::function<void(QDrag*)> RunDrag;
+
+  protected:
+    Qt::DropAction ExecDrag(QDrag* drag) override {
+        if (!RunDrag)
+            return TRegTreeView::ExecDrag(drag);
+        RunDrag(drag);
+        return Qt::IgnoreAction;
+    }
+};
+
+// Stands in for Qt's drag machinery: it eats key and mouse events as that
+// does, sends drag-enter and drag-move events to the view under the simulated
+// cursor (again after every real mouse move, such as the nudge by which a view
+// makes a new cursor show), and drops on release.
+class DragSimulator : public QObject {
+  public:
+    explicit DragSimulator(QDrag* drag) : drag_(drag) { qApp->installEventFilter(this); }
+    ~DragSimulator() override { qApp->removeEventFilter(this); }
+
+    void MoveTo(TRegTreeView* view, QPoint pos) {
+        QCursor::setPos(view->viewport()->mapToGlobal(pos));
+        if (view != view_) {
+            view_ = view;
+            pos_ = pos;
+            QDragEnterEvent enter(pos_, kActions, drag_->mimeData(), Qt::LeftButton, Modifiers());
+            Send(enter);
+        } else {
+            pos_ = pos;
+            Resend();
+        }
+        gui::ProcessEvents();
+    }
+    void Key(int key, QEvent::Type type) {
+        const int moves = mouseMoves_;
+        QKeyEvent event(type, key, Modifiers());
+        QApplication::sendEvent(view_, &event);
+        // A nudge of the mouse may take a moment to come back as events.
+        if (key == Qt::Key_Shift)
+            (void)QTest::qWaitFor([&] { return mouseMoves_ > moves; }, 500);
+        gui::ProcessEvents();
+    }
+    // Like the real machinery, drops only where the last move was accepted.
+    void Release() {
+        if (!accepted_)
+            return;
+        QDropEvent drop(pos_, kActions, drag_->mimeData(), Qt::LeftButton, Modifiers());
+        QApplication::sendEvent(view_->viewport(), &drop);
+    }
+
+    Qt::DropAction Action() const { return accepted_ ? action_ : Qt::IgnoreAction; }
+    // Drag moves caused by mouse moves during the drag.
+    int MouseMoves() const { return mouseMoves_; }
+    std::function<bool()> ShiftHeld;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+                return true;
+            case QEvent::MouseMove:
+                // Seen first by the window, whose events are eaten here.
+                if (view_ && watched->isWindowType()) {
+                    ++mouseMoves_;
+                    Resend();
+                }
+                return true;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    static constexpr Qt::DropActions kActions = Qt::CopyAction | Qt::MoveAction;
+
+    Qt::KeyboardModifiers Modifiers() const {
+        return ShiftHeld && ShiftHeld() ? Qt::ShiftModifier : Qt::NoModifier;
+    }
+    void Resend() {
+        QDragMoveEvent move(pos_, kActions, drag_->mimeData(), Qt::LeftButton, Modifiers());
+        Send(move);
+    }
+    void Send(QDragMoveEvent& event) {
+        // Qt offers a drag only to widgets that accept drops.
+        accepted_ = false;
+        if (!view_->viewport()->acceptDrops())
+            return;
+        QApplication::sendEvent(view_->viewport(), &event);
+        accepted_ = event.isAccepted();
+        action_ = event.dropAction();
+    }
+
+    QDrag* drag_;
+    TRegTreeView* view_ = nullptr;
+    QPoint pos_;
+    bool accepted_ = false;
+    Qt::DropAction action_ = Qt::IgnoreAction;
+    int mouseMoves_ = 0;
+};
+
+class MoveCopyTest : public GuiTest {
+  protected:
+    MoveCopyTest() {
+        WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, "abcfile");
+        WriteString(HKEY_CLASSES_ROOT, ".abc", "Content Type", false, "text/abc");
+        WriteString(HKEY_CLASSES_ROOT, ".abc\\ShellNew", "NullFile", false, "");
+        WriteString(HKEY_CLASSES_ROOT, ".abc\\ShellNew", "Data", false, "x");
+        WriteString(HKEY_CLASSES_ROOT, "abcfile", "", false, "ABC file");
+        WriteDWord(HKEY_CLASSES_ROOT, "abcfile", "EditFlags", 0);
+        WriteString(HKEY_CLASSES_ROOT, "abcfile\\shell\\open\\command", "", false, "abc.exe %1");
+        WriteString(HKEY_CLASSES_ROOT, "abcfile\\DefaultIcon", "", false, "abc.exe,0");
+        WriteString(HKEY_CURRENT_USER, "Test", "", false, "user");
+        other.Registry.SetRootKey(HKEY_CURRENT_USER);
+
+        auto* layout = new QHBoxLayout(&window);
+        for (DragView* view : {&ext, &type, &other}) {
+            layout->addWidget(view);
+            view->ShiftHeld = [this] { return shift; };
+        }
+        window.resize(900, 500);
+        ext.RefreshPath(".abc", false);
+        type.RefreshPath("abcfile", false);
+        other.RefreshPath("Test", false);
+        EXPECT_TRUE(gui::ShowAndFocus(&ext));
+        for (DragView* view : {&ext, &type, &other})
+            view->expandAll();
+    }
+    // The node of a path, loaded as needed.
+    static TRegTreeNode* Node(DragView& view, const std::string& path) {
+        TRegTreeNode* node = view.FindNode(path, true);
+        EXPECT_NE(node, nullptr) << path;
+        if (node)
+            view.scrollToItem(node);
+        return node;
+    }
+    // Empty space below the items.
+    static QPoint EmptySpace(DragView& view) { return QPoint(5, view.viewport()->height() - 5); }
+    static QPoint PointOf(DragView& view, TRegTreeNode* node) {
+        return node ? gui::ItemCentre(&view, node) : EmptySpace(view);
+    }
+
+    // Starts a drag of node with the mouse, as the user does; the drag runs
+    // script. Returns whether the drag started.
+    bool Drag(DragView& from, TRegTreeNode* node, std::function<void(DragSimulator&)> script) {
+        bool ran = false;
+        from.RunDrag = [&](QDrag* drag) {
+            ran = true;
+            DragSimulator simulator(drag);
+            simulator.ShiftHeld = [this] { return shift; };
+            script(simulator);
+        };
+        const QPoint start = gui::ItemCentre(&from, node);
+        QTest::mousePress(from.viewport(), Qt::LeftButton, Qt::NoModifier, start);
+        QTest::mouseMove(from.viewport(), start + QPoint(30, 10));
+        QTest::mouseMove(from.viewport(), start + QPoint(60, 20));
+        QTest::mouseRelease(from.viewport(), Qt::LeftButton, Qt::NoModifier,
+                            start + QPoint(60, 20));
+        from.RunDrag = nullptr;
+        gui::ProcessEvents();
+        return ran;
+    }
+    // Drags node onto target of view (nullptr: empty space); Shift is held at
+    // the release when move is true.
+    void DragDrop(DragView& from, TRegTreeNode* node, DragView& to, TRegTreeNode* target,
+                  bool move) {
+        shift = false;
+        const QPoint point = PointOf(to, target);
+        ASSERT_TRUE(Drag(from, node, [&](DragSimulator& drag) {
+            drag.MoveTo(&to, point);
+            shift = move;
+            drag.Release();
+        }));
+        shift = false;
+    }
+    void ExpectErrorBox(const std::string& text) {
+        Expect("Zanver", text, MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    }
+
+    static std::string Value(RootKey root, const std::string& key, const std::string& name) {
+        return ReadValueText(root, key, name, false);
+    }
+    static std::vector<std::string> Children(TRegTreeNode* node) {
+        std::vector<std::string> names;
+        for (int i = 0; i < node->childCount(); ++i)
+            names.push_back(node->Child(i)->Text());
+        return names;
+    }
+
+    bool shift = false;
+    QWidget window;
+    DragView ext;    // HKEY_CLASSES_ROOT\.abc
+    DragView type;   // HKEY_CLASSES_ROOT\abcfile
+    DragView other;  // HKEY_CURRENT_USER\Test
+};
+
+TEST_F(MoveCopyTest, DropWithoutShiftCopiesAndWithShiftMovesKeysBetweenViews) {
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, Node(type, "abcfile\\shell"), false);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\shell\\ShellNew", "Data"), "\"x\"");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    TRegTreeNode* copied = type.FindNode("abcfile\\shell\\ShellNew", false);
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(type.Selected(), copied);
+    EXPECT_NE(ext.FindNode(".abc\\ShellNew", false), nullptr);
+
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, Node(type, "abcfile\\DefaultIcon"), true);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\DefaultIcon\\ShellNew", "NullFile"), "\"\"");
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    EXPECT_EQ(ext.FindNode(".abc\\ShellNew", false), nullptr);
+    EXPECT_EQ(ext.DragNode, nullptr);
+    EXPECT_NE(type.FindNode("abcfile\\DefaultIcon\\ShellNew", false), nullptr);
+}
+
+TEST_F(MoveCopyTest, DropCopiesAndMovesValuesInsideOneViewAndAcrossRoots) {
+    DragDrop(type, Node(type, "abcfile\\EditFlags"), type, Node(type, "abcfile\\DefaultIcon"),
+             false);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\DefaultIcon", "EditFlags"), "dword: 00000000");
+    EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, "abcfile", "EditFlags"));
+    EXPECT_EQ(type.Selected(), type.FindNode("abcfile\\DefaultIcon\\EditFlags", false));
+
+    // Dropped on a value, it goes into that value's key.
+    DragDrop(type, Node(type, "abcfile\\DefaultIcon\\EditFlags"), type,
+             Node(type, "abcfile\\shell"), true);
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "abcfile\\DefaultIcon", "EditFlags"));
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\shell", "EditFlags"), "dword: 00000000");
+    EXPECT_EQ(type.FindNode("abcfile\\DefaultIcon\\EditFlags", false), nullptr);
+
+    // Values need no common root.
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), other, Node(other, "Test"), false);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "Test", "Content Type"), "\"text/abc\"");
+    EXPECT_NE(other.FindNode("Test\\Content Type", false), nullptr);
+}
+
+TEST_F(MoveCopyTest, OverwriteQuestionCancelKeepsBothValuesAndOkReplaces) {
+    WriteString(HKEY_CLASSES_ROOT, "abcfile", "Content Type", false, "text/old");
+    type.RefreshPath("abcfile", false);
+    const std::string question =
+        "Overwrite existing value \"text/old\" of HKEY_CLASSES_ROOT\\abcfile\\Content Type with "
+        "\"text/abc\"?";
+
+    Expect("Zanver", question, MessageButtons::OkCancel, MessageIcon::Question,
+           MessageResult::Cancel);
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), type, Node(type, "abcfile"), true);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile", "Content Type"), "\"text/old\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".abc", "Content Type"), "\"text/abc\"");
+    EXPECT_NE(ext.FindNode(".abc\\Content Type", false), nullptr);
+
+    Expect("Zanver", question, MessageButtons::OkCancel, MessageIcon::Question, MessageResult::Ok);
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), type, Node(type, "abcfile\\EditFlags"), true);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile", "Content Type"), "\"text/abc\"");
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "Content Type"));
+    // The key shows the name once, with the new text.
+    int shown = 0;
+    for (const std::string& caption : Children(type.TopNode()))
+        if (caption.rfind("Content Type", 0) == 0) {
+            ++shown;
+            EXPECT_EQ(caption, "Content Type = \"text/abc\"");
+        }
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(MoveCopyTest, RefusedDropsShowTheTopLevelErrorAndChangeNothing) {
+    const std::string classes = "HKEY_LOCAL_MACHINE\\Software\\Classes\\";
+    // A key onto its own subkey, or onto one of its own values.
+    ExpectErrorBox("Cannot copy " + classes + "abcfile\\shell to " + classes +
+                   "abcfile\\shell\\open\\shell because the target is a subkey of the source.");
+    DragDrop(type, Node(type, "abcfile\\shell"), type, Node(type, "abcfile\\shell\\open"), false);
+    ExpectErrorBox("Cannot move " + classes + ".abc to " + classes +
+                   ".abc\\.abc because the target is a subkey of the source.");
+    DragDrop(ext, Node(ext, ".abc"), ext, Node(ext, ".abc\\Content Type"), true);
+
+    WriteString(HKEY_CLASSES_ROOT, "abcfile\\ShellNew", "", false, "");
+    ExpectErrorBox("Cannot copy " + classes + ".abc\\ShellNew to " + classes +
+                   "abcfile\\ShellNew because the target already exists.");
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, Node(type, "abcfile"), false);
+
+    ExpectErrorBox("Cannot copy " + classes +
+                   ".abc\\ShellNew to HKEY_CURRENT_USER\\Test\\ShellNew"
+                   " . Cannot (yet) move keys with different roots.");
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), other, Node(other, "Test"), false);
+
+    ExpectErrorBox("Cannot copy key to root of tree view.");
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, nullptr, true);
+    ExpectErrorBox("Don't want to create a value in HKEY_CURRENT_USER.");
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), other, nullptr, true);
+    ExpectErrorBox("Don't want to create a value in HKEY_CLASSES_ROOT.");
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), ext, nullptr, false);
+
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "Content Type"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\shell\\open\\shell"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Test\\ShellNew"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Test", "Content Type"));
+    EXPECT_NE(ext.FindNode(".abc\\ShellNew", false), nullptr);
+    EXPECT_NE(ext.FindNode(".abc\\Content Type", false), nullptr);
+    EXPECT_EQ(type.FindNode("abcfile\\shell\\open\\shell", false), nullptr);
+}
+
+TEST_F(MoveCopyTest, DropsOntoTheItemsOwnPlaceDoNothing) {
+    const std::vector<std::string> extBefore = Children(ext.TopNode());
+    const std::vector<std::string> typeBefore = Children(type.TopNode());
+    // A value onto another value of its key, onto its own key, onto itself.
+    DragDrop(type, Node(type, "abcfile\\EditFlags"), type, Node(type, "abcfile"), true);
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), ext, Node(ext, ".abc\\ShellNew"), false);
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), ext, Node(ext, ".abc"), true);
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), ext, Node(ext, ".abc\\Content Type"), true);
+    // A key onto its parent or onto itself.
+    DragDrop(type, Node(type, "abcfile\\shell"), type, Node(type, "abcfile"), true);
+    DragDrop(type, Node(type, "abcfile\\shell"), type, Node(type, "abcfile\\shell"), true);
+
+    // The same key shown in a second view: nothing to copy, nothing to lose,
+    // and no second node for it.
+    DragView second;
+    second.RefreshPath(".abc", false);
+    second.MoveCopyNode(Node(ext, ".abc\\Content Type"), second.TopNode(), false);
+    second.MoveCopyNode(Node(ext, ".abc\\ShellNew"), second.TopNode(), false);
+
+    // The same value seen below HKEY_LOCAL_MACHINE: no overwrite question,
+    // and the move does not delete the only copy.
+    DragView machine;
+    machine.Registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    machine.RootPath = "Software\\Classes";
+    machine.RefreshPath("Software\\Classes\\.abc", false);
+    ASSERT_NE(machine.TopNode(), nullptr);
+    machine.MoveCopyNode(Node(ext, ".abc\\Content Type"), machine.TopNode(), false);
+
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".abc", "Content Type"), "\"text/abc\"");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile", "EditFlags"), "dword: 00000000");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\shell\\open\\command"));
+    EXPECT_EQ(Children(ext.TopNode()), extBefore);
+    EXPECT_EQ(Children(type.TopNode()), typeBefore);
+    EXPECT_EQ(Children(second.TopNode()), extBefore);
+}
+
+TEST_F(MoveCopyTest, CaseOnlyKeyRenameGoesThroughAFreeTemporaryName) {
+    WriteString(HKEY_CLASSES_ROOT, "abcfile\\a", "v", false, "1");
+    WriteString(HKEY_CLASSES_ROOT, "abcfile\\a\\sub", "w", false, "2");
+    WriteString(HKEY_CLASSES_ROOT, "abcfile\\a0", "keep", false, "me");
+
+    type.MoveCopyKey(HKEY_CLASSES_ROOT, "abcfile\\a", false, "abcfile\\A", HKEY_CLASSES_ROOT);
+    EXPECT_EQ(type.Registry.GetRootKey(), HKEY_CLASSES_ROOT);
+    TRegistry registry(HKEY_CLASSES_ROOT);
+    ASSERT_TRUE(registry.OpenKey("abcfile", false));
+    std::vector<std::string> names;
+    registry.GetKeyNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "a0", "DefaultIcon", "shell"}));
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\A", "v"), "\"1\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\A\\sub", "w"), "\"2\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile\\a0", "keep"), "\"me\"");
+
+    // A difference of case in a parent is no rename: the target exists.
+    WriteString(HKEY_CLASSES_ROOT, "abcfile\\B\\x", "", false, "");
+    EXPECT_THROW(type.MoveCopyKey(HKEY_CLASSES_ROOT, "abcfile\\B\\x", false, "abcfile\\b\\x",
+                                  HKEY_CLASSES_ROOT),
+                 ERegTreeView);
+    EXPECT_EQ(type.Registry.GetRootKey(), HKEY_CLASSES_ROOT);
+}
+
+TEST_F(MoveCopyTest, OnMoveCopiedSeesTheNewNodeAndTheLiveSourceBeforeItGoes) {
+    int events = 0;
+    TRegTreeNode* source = Node(ext, ".abc\\ShellNew");
+    type.OnMoveCopied = [&](TRegTreeNode* from, TRegTreeNode* to, TMoveMode mode) {
+        ++events;
+        EXPECT_EQ(from, source);
+        EXPECT_EQ(from->treeWidget(), &ext);
+        EXPECT_EQ(from->NodePath(), ".abc\\ShellNew");
+        EXPECT_EQ(to->NodePath(), "abcfile\\ShellNew");
+        EXPECT_EQ(type.Selected(), to);
+        EXPECT_FALSE(mode);
+    };
+    DragDrop(ext, source, type, Node(type, "abcfile"), true);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(ext.FindNode(".abc\\ShellNew", false), nullptr);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\ShellNew"));
+}
+
+TEST_F(MoveCopyTest, FailedMovesLoseNothingAndSaySo) {
+    FaultStore faults(store);
+    ScopedActiveStore active(faults);
+    faults.FailNth(FaultStore::Call::SetValue, 2, err::kAccessDenied);
+    ExpectErrorBox(
+        "Could not copy key HKEY_LOCAL_MACHINE\\Software\\Classes\\.abc\\ShellNew to "
+        "HKEY_LOCAL_MACHINE\\Software\\Classes\\abcfile\\ShellNew. Access is denied.");
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, Node(type, "abcfile"), true);
+
+    EXPECT_FALSE(faults.FaultsPending());
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".abc\\ShellNew", "NullFile"), "\"\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".abc\\ShellNew", "Data"), "\"x\"");
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\ShellNew"));
+    EXPECT_NE(ext.FindNode(".abc\\ShellNew", false), nullptr);
+    EXPECT_EQ(type.FindNode("abcfile\\ShellNew", false), nullptr);
+
+    // A value moved whose source cannot be deleted exists twice: both show,
+    // and the failure is reported rather than passed off as a move.
+    faults.FailNth(FaultStore::Call::DeleteValue, 1, err::kAccessDenied);
+    ExpectErrorBox("Could not delete HKEY_CLASSES_ROOT\\.abc\\Content Type. Access is denied.");
+    DragDrop(ext, Node(ext, ".abc\\Content Type"), type, Node(type, "abcfile"), true);
+
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".abc", "Content Type"), "\"text/abc\"");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile", "Content Type"), "\"text/abc\"");
+    EXPECT_NE(ext.FindNode(".abc\\Content Type", false), nullptr);
+    EXPECT_NE(type.FindNode("abcfile\\Content Type", false), nullptr);
+}
+
+TEST_F(MoveCopyTest, ShiftDuringTheDragSwitchesTheDropActionAtOnce) {
+    TRegTreeNode* target = Node(type, "abcfile\\shell");
+    const QPoint point = PointOf(type, target);
+    ASSERT_TRUE(Drag(ext, Node(ext, ".abc\\ShellNew"), [&](DragSimulator& drag) {
+        EXPECT_EQ(ext.DragNode, ext.FindNode(".abc\\ShellNew", false));
+        drag.MoveTo(&type, point);
+        EXPECT_EQ(drag.Action(), Qt::CopyAction);
+        const int moves = drag.MouseMoves();
+
+        shift = true;
+        drag.Key(Qt::Key_Shift, QEvent::KeyPress);
+        EXPECT_EQ(drag.Action(), Qt::MoveAction);
+        EXPECT_GT(drag.MouseMoves(), moves);
+        shift = false;
+        drag.Key(Qt::Key_Shift, QEvent::KeyRelease);
+        EXPECT_EQ(drag.Action(), Qt::CopyAction);
+        shift = true;
+        drag.Key(Qt::Key_Shift, QEvent::KeyPress);
+        EXPECT_EQ(drag.Action(), Qt::MoveAction);
+        drag.Release();
+    }));
+    shift = false;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\shell\\ShellNew"));
+}
+
+TEST_F(MoveCopyTest, EscapeCancelsTheDragWithoutAnyChange) {
+    const std::vector<std::string> before = Children(type.TopNode());
+    ASSERT_TRUE(Drag(ext, Node(ext, ".abc\\ShellNew"), [&](DragSimulator& drag) {
+        drag.MoveTo(&type, PointOf(type, type.TopNode()));
+        drag.Key(Qt::Key_Escape, QEvent::KeyPress);
+        // Even a drop that still arrives changes nothing.
+        drag.Release();
+    }));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\ShellNew"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    EXPECT_EQ(Children(type.TopNode()), before);
+}
+
+TEST_F(MoveCopyTest, AForeignDragIsRefusedUnlessTheOwnerTakesIt) {
+    QMimeData mime;
+    mime.setData("application/x-zanver-regtreeview", "1 2");
+    mime.setText("text");
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(type.viewport(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    int drops = 0;
+    type.OnDragOver = [](TRegTreeView* source) { return source == nullptr; };
+    type.OnDragDrop = [&](TRegTreeView* source) {
+        EXPECT_EQ(source, nullptr);
+        ++drops;
+    };
+    QDragEnterEvent taken(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(type.viewport(), &taken);
+    EXPECT_TRUE(taken.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(type.viewport(), &drop);
+    EXPECT_EQ(drops, 1);
+}
+
+}  // namespace
+}  // namespace zanver
