@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "ActiveStore.h"
 #include "AppTitle.h"
@@ -73,7 +74,19 @@ int main(int argc, char** argv) {
     if (grabFile.isEmpty())
         return app.exec();
 
-    view.expandAll();
+    // Open every key as a user would, one at a time, each read one level
+    // deeper before its children are opened in turn.
+    std::vector<QTreeWidgetItem*> toOpen{view.topLevelItem(0)};
+    while (!toOpen.empty()) {
+        QTreeWidgetItem* item = toOpen.back();
+        toOpen.pop_back();
+        if (item == nullptr || item->childCount() == 0)
+            continue;
+        item->setExpanded(true);
+        zanver::Guarded([&] { view.LoadPending(); });
+        for (int i = 0; i < item->childCount(); ++i)
+            toOpen.push_back(item->child(i));
+    }
     QApplication::processEvents();
     if (!view.grab().save(grabFile)) {
         std::cerr << "Could not save " << zanver::FromQString(grabFile) << ".\n";

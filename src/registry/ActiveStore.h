@@ -49,4 +49,17 @@ class StoreTransaction {
     bool ended_ = false;
 };
 
+// Runs the reads of a bulk operation (loading or walking a large key) as one
+// read scope of the store (see RegistryStore::BeginRead).
+class StoreReadScope {
+  public:
+    explicit StoreReadScope(RegistryStore& store) : store_(store) { store_.BeginRead(); }
+    ~StoreReadScope() { store_.EndRead(); }
+    StoreReadScope(const StoreReadScope&) = delete;
+    StoreReadScope& operator=(const StoreReadScope&) = delete;
+
+  private:
+    RegistryStore& store_;
+};
+
 }  // namespace zanver

@@ -60,6 +60,8 @@ class FaultStore : public RegistryStore {
     long DeleteKey(StoreKey key, std::string_view subKey) override;
     long BeginTransaction() override { return inner_.BeginTransaction(); }
     long EndTransaction(bool commit) override { return inner_.EndTransaction(commit); }
+    long BeginRead() override { return inner_.BeginRead(); }
+    long EndRead() override { return inner_.EndRead(); }
 
   private:
     struct Fault {

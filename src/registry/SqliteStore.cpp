@@ -80,6 +80,12 @@ class SqliteStore::WriteScope {
             status_ = store_.txFailure_;
             return;
         }
+        // Taking the write lock from inside a read transaction fails when
+        // another connection wrote since it began, so a read scope's
+        // transaction ends first.
+        status_ = store_.EndSharedRead();
+        if (status_ != err::kSuccess)
+            return;
         status_ = store_.Exec(Sql::kBegin);
         active_ = status_ == err::kSuccess;
     }
@@ -108,10 +114,10 @@ class SqliteStore::WriteScope {
 };
 
 // Runs the statements of one read operation in one read transaction when the
-// caller has none open. Each statement would otherwise be a transaction of its
-// own, and in WAL mode each one locks and unlocks a reader slot of the -shm
-// file, two system calls; one transaction also shows all the statements the
-// same state of the file.
+// caller has none open (neither a transaction nor a read scope). Each
+// statement would otherwise be a transaction of its own, and in WAL mode each
+// one locks and unlocks a reader slot of the -shm file, two system calls; one
+// transaction also shows all the statements the same state of the file.
 // A single statement needs none (wanted false).
 class SqliteStore::ReadScope {
   public:
@@ -742,7 +748,10 @@ long SqliteStore::DeleteKey(StoreKey key, std::string_view subKey) {
         return err::kInvalidParameter;
     std::int64_t target = 0;
     std::int64_t parent = 0;
-    long rc = err::kSuccess;
+    // The look below must see the present state, not the read scope's one.
+    long rc = EndSharedRead();
+    if (rc != err::kSuccess)
+        return rc;
     // A missing key is reported without waiting for another writer's lock.
     if (txDepth_ == 0 && (rc = Walk(*handle, names, target)) != err::kSuccess)
         return rc;
@@ -797,7 +806,7 @@ long SqliteStore::BeginTransaction() {
     txFirstNewKey_ = 0;
     txCounted_.clear();
     // SQLite would only refuse the first write; say so at once.
-    txFailure_ = IsReadOnly() ? err::kAccessDenied : err::kSuccess;
+    txFailure_ = IsReadOnly() ? err::kAccessDenied : EndSharedRead();
     if (txFailure_ != err::kSuccess)
         return txFailure_;
     Statement begin(*this, Sql::kBegin);
@@ -841,6 +850,39 @@ long SqliteStore::EndTransaction(bool commit) {
     txRollbackOnly_ = false;
     txFailure_ = err::kSuccess;
     return result;
+}
+
+long SqliteStore::BeginRead() {
+    if (readDepth_++ > 0 || txDepth_ > 0 || !sqlite3_get_autocommit(db_))
+        return err::kSuccess;
+    // A deferred BEGIN: the read transaction starts with the first read, so
+    // it shows everything committed before that.
+    const long rc = Exec(Sql::kBeginRead);
+    sharedRead_ = rc == err::kSuccess;
+    return rc;
+}
+
+long SqliteStore::EndRead() {
+    if (readDepth_ == 0)
+        return err::kInvalidFunction;
+    if (--readDepth_ > 0)
+        return err::kSuccess;
+    return EndSharedRead();
+}
+
+// Ends the read transaction of a read scope, if one is open. It has read
+// only, so committing it cannot lose anything; SQLite may also have ended it
+// already on an error.
+long SqliteStore::EndSharedRead() {
+    if (!sharedRead_)
+        return err::kSuccess;
+    sharedRead_ = false;
+    if (sqlite3_get_autocommit(db_))
+        return err::kSuccess;
+    const long rc = Exec(Sql::kCommit);
+    if (rc != err::kSuccess && !sqlite3_get_autocommit(db_))
+        Exec(Sql::kRollback);
+    return sqlite3_get_autocommit(db_) ? err::kSuccess : rc;
 }
 
 }  // namespace zanver

@@ -73,6 +73,13 @@ class SqliteStore : public RegistryStore {
     long DeleteKey(StoreKey key, std::string_view subKey) override;
     long BeginTransaction() override;
     long EndTransaction(bool commit) override;
+    // Outside a transaction, the outermost BeginRead opens one read
+    // transaction that the reads up to the outermost EndRead share. A write
+    // in between first ends it (see EndSharedRead), so that it takes the write
+    // lock as it would outside a read scope; the reads after it run one
+    // transaction each again.
+    long BeginRead() override;
+    long EndRead() override;
 
   private:
     struct ValueEntry {
@@ -137,6 +144,7 @@ class SqliteStore : public RegistryStore {
     void NoteSubKeyRemoved(Handle& handle, const std::string& name, std::int64_t version);
     void SnapshotTaken(std::int64_t keyId, std::uint8_t flag);
     void DropSnapshots();
+    long EndSharedRead();
     bool IsProtectedKey(std::int64_t keyId) const;
 
     sqlite3* db_;
@@ -151,6 +159,8 @@ class SqliteStore : public RegistryStore {
     long txFailure_ = 0;  // set when the outermost transaction could not begin or was lost
     std::int64_t txFirstNewKey_ = 0;  // the first key id made in the open transaction
     std::unordered_map<std::int64_t, Counted> txCounted_;  // by key id
+    int readDepth_ = 0;                                    // BeginRead calls not yet ended
+    bool sharedRead_ = false;  // the read transaction of the read scope is open
 };
 
 }  // namespace zanver

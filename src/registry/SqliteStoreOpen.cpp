@@ -91,7 +91,7 @@ SqliteStore::SqliteStore(sqlite3* db, std::string path)
       statements_(static_cast<std::size_t>(Sql::kCount), nullptr) {}
 
 SqliteStore::~SqliteStore() {
-    if (txDepth_ > 0 && !sqlite3_get_autocommit(db_))
+    if ((txDepth_ > 0 || sharedRead_) && !sqlite3_get_autocommit(db_))
         Exec(Sql::kRollback);
     for (sqlite3_stmt* stmt : statements_)
         sqlite3_finalize(stmt);

@@ -108,6 +108,17 @@ class RegistryStore {
     // without transactions accept the calls and do nothing.
     virtual long BeginTransaction() { return 0; }
     virtual long EndTransaction(bool /*commit*/) { return 0; }
+
+    // Many reads between BeginRead and EndRead may run in one read transaction
+    // and so see one state of the store, which is much cheaper for stores
+    // that otherwise start a transaction per call. Calls nest; only the
+    // outermost pair counts. Inside a write transaction (BeginTransaction)
+    // they do nothing. A write made inside a read scope is still correct: it
+    // ends the store's shared read state first, so it is never lost or
+    // refused; the reads after it in the scope only lose the speed-up.
+    // Stores without transactions accept the calls and do nothing.
+    virtual long BeginRead() { return 0; }
+    virtual long EndRead() { return 0; }
 };
 
 }  // namespace zanver

@@ -221,11 +221,11 @@ void TRegTreeView::CopyToClipboard() {
         return 1;
     };
     {
-        // One transaction around the reads: one state of the store, and a
-        // store that locks per statement locks once.
-        StoreTransaction transaction(store);
+        // One read scope around the reads: one state of the store, and a
+        // store that locks per statement locks once, without holding the
+        // write lock (or failing on a read-only store) as a transaction would.
+        StoreReadScope readScope(store);
         WalkKey(container, name, ExportText, topLength, valueCallback, keyCallback);
-        transaction.Commit();
     }
     parentKey.Close();
     if (!cancelled)

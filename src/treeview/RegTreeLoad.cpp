@@ -1,5 +1,8 @@
 // Reading registry keys into the nodes of a registry tree view: the lazy
 // two-level load, finding nodes by path, and reloading with the selection kept.
+#include <QObject>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "KeyPaths.h"
 #include "LastError.h"
 #include "NameRules.h"
+#include "Progress.h"
 #include "RegTreeChildIndex.h"
 #include "RegTreeView.h"
 #include "RegistryAccess.h"
@@ -18,6 +22,9 @@
 namespace zanver {
 
 namespace {
+
+// A key with at least this many subkeys shows progress while it is read.
+constexpr std::uint32_t kProgressKeys = 1000;
 
 // Begin/end update of the view's nodes, ended on every way out.
 class UpdateBracket {
@@ -63,21 +70,32 @@ class KeyLoader {
             if (TRegTreeNode* child = node->Child(i))
                 child->Marked = false;
 
-        KeyInfo info;
-        if (const long result = store_.QueryInfoKey(key.Get(), info); result != err::kSuccess) {
-            SetLastErrorCode(result);
-            throw ERegTreeView("Could not query key " + name + ". " + LastErrorText());
-        }
-
         std::string defaultText;
         if ((options & DefaultOnly) != 0) {
-            // Only the default value is wanted: ask for it by its (empty) name.
+            // Only the default value is wanted: ask for it by its (empty)
+            // name. The key's sizes are not needed for that, and asking for
+            // them would be most of the cost of the deepest level.
             if (store_.QueryValue(key.Get(), "", &type_, &data_) == err::kSuccess)
                 defaultText = Format(options);
             if (existed || !defaultText.empty())
                 node->SetValue(defaultText);
             return;
         }
+        KeyInfo info;
+        if (const long result = store_.QueryInfoKey(key.Get(), info); result != err::kSuccess) {
+            SetLastErrorCode(result);
+            throw ERegTreeView("Could not query key " + name + ". " + LastErrorText());
+        }
+        // The top of a load reads all the rest below it: a large key shows its
+        // progress (it cannot be cancelled, since a key read in part would
+        // lose the nodes of its unread subkeys).
+        std::optional<TProgress> progress;
+        if (progress_ == nullptr && info.subKeys >= kProgressKeys) {
+            progress.emplace(&view_, QObject::tr("Reading the registry..."),
+                             static_cast<int>(info.subKeys), false);
+            progress_ = &*progress;
+        }
+
         LoadValues(key.Get(), node, options, previous > 0, defaultText);
         if (existed || !defaultText.empty())
             node->SetValue(defaultText);
@@ -90,9 +108,14 @@ class KeyLoader {
             subOptions |= SecondLevel;
         std::string subName;
         for (std::uint32_t index = 0; store_.EnumKey(key.Get(), index, subName) == err::kSuccess;
-             ++index)
+             ++index) {
             Load(key.Get(), node, subOptions, subName, previous > 0);
+            if (progress)
+                progress->Step(static_cast<int>(index) + 1);
+        }
         key.Close();
+        if (progress)
+            progress_ = nullptr;
 
         if (previous > 0)
             RemoveUnmarked(node);
@@ -137,6 +160,7 @@ class KeyLoader {
 
     TRegTreeView& view_;
     RegistryStore& store_;
+    TProgress* progress_ = nullptr;
     // Buffers reused for every value read.
     std::string valueName_;
     std::uint32_t type_ = RegNone;
@@ -152,6 +176,8 @@ void TRegTreeView::LoadKey(StoreKey parentKey, TRegTreeNode* parentNode, LoadOpt
 }
 
 void TRegTreeView::LoadKeyPath(std::string_view path) {
+    // The many small reads of a large key run as one read of the store.
+    StoreReadScope readScope(ActiveStore());
     const RootKey root = Registry.GetRootKey();
     std::string p(path);
     while (!p.empty() && !KeyExists(root, p))

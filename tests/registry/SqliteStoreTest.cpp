@@ -45,7 +45,11 @@ std::unique_ptr<RegistryStore> FreshStore() {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, StoreConformanceTest,
-                         ::testing::Values(StoreUnderTest{"Sqlite", FreshStore}),
+                         ::testing::Values(StoreUnderTest{
+                             "Sqlite", FreshStore, false, false,
+                             [](RegistryStore& store) -> std::unique_ptr<RegistryStore> {
+                                 return OpenStore(static_cast<SqliteStore&>(store).Path());
+                             }}),
                          StoreUnderTestName);
 
 namespace {

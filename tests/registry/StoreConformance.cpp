@@ -104,6 +104,14 @@ bool DeleteKeyTree(RegistryStore& store, StoreKey parent, const std::string& sub
     return store.DeleteKey(parent, subKey) == kSuccess;
 }
 
+// The data of a value as text; "(none)" when it cannot be read.
+std::string ReadData(RegistryStore& store, StoreKey key, const std::string& name) {
+    Bytes data;
+    if (store.QueryValue(key, name, nullptr, &data) != kSuccess)
+        return "(none)";
+    return std::string(data.begin(), data.end());
+}
+
 std::string MachineClasses(const std::string& name) {
     return "Software\\Classes\\" + name;
 }
@@ -550,4 +558,49 @@ TEST_P(StoreConformanceTest, HandlesAllowOnlyTheAccessTheyWereOpenedWith) {
               kSuccess);
     EXPECT_EQ(SubKeys(*store, enumOnly), Names{"s"});
     EXPECT_EQ(ValueNames(*store, key), (Names{"v", "w"}));
+}
+
+TEST_P(StoreConformanceTest, ReadScopesNestAndLetWritesThrough) {
+    Key key(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
+    const auto second = GetParam().openAgain ? GetParam().openAgain(*store) : nullptr;
+    RegistryStore& other = second ? *second : *store;
+    Key otherKey(other);
+    ASSERT_EQ(Open(other, HKEY_CURRENT_USER, base, otherKey), kSuccess);
+    ASSERT_EQ(Set(other, otherKey, "before", RegBinary, "b"), kSuccess);
+
+    ASSERT_EQ(store->BeginRead(), kSuccess);
+    EXPECT_EQ(ReadData(*store, key, "before"), "b");
+    ASSERT_EQ(store->BeginRead(), kSuccess);
+    EXPECT_EQ(ValueNames(*store, key), Names{"before"});
+    // The other connection writes after this one's reads began; neither that
+    // nor the open scope may make this connection's writes fail or wait.
+    ASSERT_EQ(Set(other, otherKey, "meanwhile", RegBinary, "m"), kSuccess);
+    ASSERT_EQ(Set(*store, key, "inside", RegBinary, "i"), kSuccess);
+    EXPECT_EQ(ReadData(other, otherKey, "inside"), "i");  // at once, not at the scope's end
+    Key child(*store);
+    ASSERT_EQ(Create(*store, key, "child", child), kSuccess);
+    EXPECT_EQ(ReadData(other, otherKey, "inside"), "i");
+    EXPECT_EQ(SubKeys(*store, key), Names{"child"});
+    Names names = ValueNames(*store, key);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Names{"before", "inside", "meanwhile"}));
+    EXPECT_EQ(store->EndRead(), kSuccess);
+    EXPECT_EQ(ReadData(*store, key, "inside"), "i");
+    EXPECT_EQ(store->EndRead(), kSuccess);
+
+    // A scope of reads alone leaves no read state behind.
+    ASSERT_EQ(store->BeginRead(), kSuccess);
+    EXPECT_EQ(ReadData(*store, key, "after"), "(none)");
+    EXPECT_EQ(store->EndRead(), kSuccess);
+    ASSERT_EQ(Set(other, otherKey, "after", RegBinary, "a"), kSuccess);
+    EXPECT_EQ(ReadData(*store, key, "after"), "a");
+
+    // Inside a transaction a read scope changes nothing.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(store->BeginRead(), kSuccess);
+    ASSERT_EQ(Set(*store, key, "tx", RegBinary, "t"), kSuccess);
+    EXPECT_EQ(store->EndRead(), kSuccess);
+    ASSERT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(ReadData(other, otherKey, "tx"), "t");
 }

@@ -24,6 +24,10 @@ struct StoreUnderTest {
     // Wine orders subkeys by lower-cased names, so "_" sorts before letters;
     // the registry of Windows and our own stores sort it after "Z".
     bool foldsToLower = false;
+    // Opens a second connection to the store given, for stores that several
+    // connections (or processes) share; empty where there is no such thing,
+    // and the tests then use the store itself in its place.
+    std::function<std::unique_ptr<zanver::RegistryStore>(zanver::RegistryStore&)> openAgain = {};
 };
 
 // Shows the store by its name in test listings.

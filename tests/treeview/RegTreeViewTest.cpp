@@ -11,6 +11,7 @@
 #include "FaultStore.h"
 #include "GuiFixture.h"
 #include "LastError.h"
+#include "Progress.h"
 #include "RegTreeView.h"
 #include "Registry.h"
 #include "RegistryAccess.h"
@@ -151,6 +152,24 @@ TEST_F(RegTreeViewTest, ReloadOfAKeyWithManyChildrenKeepsTheirNodes) {
     EXPECT_TRUE(key->IsKey());
     EXPECT_EQ(view.TopNode()->FindChild("v3", false), nullptr);
     EXPECT_EQ(view.TopNode()->FindChild("k4", false), nullptr);
+}
+
+TEST_F(RegTreeViewTest, LargeKeyReportsItsProgressOnceForEverySubkey) {
+    for (int i = 0; i < 1200; ++i)
+        Set("huge\\k" + std::to_string(i) + "\\sub", "", "\"x\"");
+    std::vector<int> steps;
+    TProgress::StepHook = [&](int done) {
+        steps.push_back(done);
+        return false;  // a load cannot be cancelled: this must change nothing
+    };
+    view.RefreshPath("huge", false);
+    TProgress::StepHook = nullptr;
+    ASSERT_EQ(steps.size(), 1200u);
+    EXPECT_EQ(steps.front(), 1);
+    EXPECT_EQ(steps.back(), 1200);
+    EXPECT_EQ(view.TopNode()->childCount(), 1200);
+    EXPECT_TRUE(view.TopNode()->Complete);
+    EXPECT_FALSE(TProgress::Running());
 }
 
 TEST_F(RegTreeViewTest, NodesStaySortedWhenAddedOrRenamed) {

@@ -13,18 +13,22 @@ constexpr qint64 kUpdateEveryMs = 50;
 }  // namespace
 
 std::function<bool(int done)> TProgress::StepHook;
+int TProgress::running_ = 0;
 
-TProgress::TProgress(QWidget* parent, const QString& label, int maximum)
-    : parent_(parent), label_(label), maximum_(maximum) {
+TProgress::TProgress(QWidget* parent, const QString& label, int maximum, bool cancellable)
+    : parent_(parent), label_(label), maximum_(maximum), cancellable_(cancellable) {
+    ++running_;
     started_.start();
 }
 
-TProgress::~TProgress() = default;
+TProgress::~TProgress() {
+    --running_;
+}
 
 bool TProgress::Step(int done) {
     if (cancelled_)
         return false;
-    if (StepHook && !StepHook(done)) {
+    if (StepHook && !StepHook(done) && cancellable_) {
         cancelled_ = true;
         return false;
     }
@@ -39,12 +43,14 @@ bool TProgress::Step(int done) {
         dialog_->setMinimumDuration(0);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
+        if (!cancellable_)
+            dialog_->setCancelButton(nullptr);
         dialog_->show();
     }
     dialog_->setValue(std::min(done, maximum_));
     // The dialog is modal: only its Cancel button takes input meanwhile.
     QApplication::processEvents();
-    if (dialog_->wasCanceled())
+    if (cancellable_ && dialog_->wasCanceled())
         cancelled_ = true;
     return !cancelled_;
 }
