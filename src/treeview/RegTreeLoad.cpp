@@ -81,10 +81,15 @@ class KeyLoader {
                 node->SetValue(defaultText);
             return;
         }
+        // The key's sizes: the store needs no buffers sized from them, so they
+        // are asked for where they count, at the top of a load (a failure
+        // there is reported; below it, enumeration ends at the first failure).
         KeyInfo info;
-        if (const long result = store_.QueryInfoKey(key.Get(), info); result != err::kSuccess) {
-            SetLastErrorCode(result);
-            throw ERegTreeView("Could not query key " + name + ". " + LastErrorText());
+        if ((options & SecondLevel) == 0) {
+            if (const long result = store_.QueryInfoKey(key.Get(), info); result != err::kSuccess) {
+                SetLastErrorCode(result);
+                throw ERegTreeView("Could not query key " + name + ". " + LastErrorText());
+            }
         }
         // The top of a load reads all the rest below it: a large key shows its
         // progress (it cannot be cancelled, since a key read in part would
