@@ -13,7 +13,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +30,7 @@
 #include "Clipboard.h"
 #include "DataSetGenerator.h"
 #include "MemoryStore.h"
+#include "Progress.h"
 #include "Prompter.h"
 #include "RegTreeView.h"
 #include "RegistryAccess.h"
@@ -127,6 +131,57 @@ void Report(benchmark::State& state, std::size_t keys) {
     state.counters["peak_MB"] = static_cast<double>(PeakMemoryBytes()) / (1024.0 * 1024.0);
 }
 
+// The longest stretch of an operation in which the window was frozen with
+// nothing to show for it: the event loop could not run (between two progress
+// steps, each of which may process events; from the start to the first step;
+// from the last step to the end) and no progress dialog was on screen. With
+// no steps at all it is the whole operation.
+class FreezeMeter {
+  public:
+    FreezeMeter() {
+        TProgress::StepHook = [this](int) {
+            Mark();
+            return true;
+        };
+    }
+    ~FreezeMeter() { TProgress::StepHook = nullptr; }
+    FreezeMeter(const FreezeMeter&) = delete;
+    FreezeMeter& operator=(const FreezeMeter&) = delete;
+
+    void Start() {
+        clock_.start();
+        last_ = 0;
+        dialogShown_ = false;
+    }
+    void Stop() { Mark(); }
+    void Report(benchmark::State& state) const {
+        state.counters["max_freeze_ms"] = static_cast<double>(longest_);
+    }
+
+  private:
+    static bool ProgressDialogShown() {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QProgressDialog*>(widget) != nullptr && widget->isVisible())
+                return true;
+        return false;
+    }
+    void Mark() {
+        const qint64 now = clock_.elapsed();
+        if (!dialogShown_)
+            longest_ = std::max(longest_, now - last_);
+        if (std::getenv("ZANVER_BENCH_GAPS") != nullptr && now - last_ > 40)
+            std::fprintf(stderr, "gap %lld ms ending at %lld ms, dialog %d\n",
+                         static_cast<long long>(now - last_), static_cast<long long>(now),
+                         dialogShown_ ? 1 : 0);
+        last_ = now;
+        dialogShown_ = ProgressDialogShown();
+    }
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+    bool dialogShown_ = false;
+};
+
 void ShowAndExpand(TRegTreeView& view) {
     view.RefreshPath(kClassesKey, false);
     view.TopNode()->setExpanded(true);
@@ -137,15 +192,19 @@ void ShowAndExpand(TRegTreeView& view) {
 void BM_ShowClsid(benchmark::State& state, StoreKind kind, double scale) {
     TheDataSet().Get(kind, scale);
     ResetPeakMemory();
+    FreezeMeter freeze;
     for (auto _ : state) {
         TRegTreeView view;
+        freeze.Start();
         ShowAndExpand(view);
+        freeze.Stop();
         benchmark::DoNotOptimize(view.TopNode()->childCount());
         state.PauseTiming();  // the tree's destruction is not part of showing it
         view.ClearTree();
         state.ResumeTiming();
     }
     Report(state, SubKeyCount(kClassesKey));
+    freeze.Report(state);
 }
 
 // Copies the shown CLSID key to the clipboard.
@@ -156,14 +215,18 @@ void BM_CopyClsid(benchmark::State& state, StoreKind kind, double scale) {
     view.Select(view.TopNode());
     ResetPeakMemory();
     std::size_t bytes = 0;
+    FreezeMeter freeze;
     for (auto _ : state) {
+        freeze.Start();
         view.CopyToClipboard();
+        freeze.Stop();
         state.PauseTiming();
         bytes = ClipboardText().size();
         state.ResumeTiming();
     }
     Report(state, SubKeyCount(kClassesKey));
     state.counters["text_MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    freeze.Report(state);
 }
 
 // Pastes the copied CLSID key below a new, empty key; the copy is deleted
@@ -180,6 +243,7 @@ void BM_PasteClsid(benchmark::State& state, StoreKind kind, double scale) {
     }
     const std::string target = "PasteTarget";
     ResetPeakMemory();
+    FreezeMeter freeze;
     for (auto _ : state) {
         state.PauseTiming();
         WriteString(HKEY_CLASSES_ROOT, target, "", false, "");
@@ -187,7 +251,9 @@ void BM_PasteClsid(benchmark::State& state, StoreKind kind, double scale) {
         view->RefreshPath(target, false);
         view->Select(view->TopNode());
         state.ResumeTiming();
+        freeze.Start();
         view->PasteFromClipboard(false);
+        freeze.Stop();
         state.PauseTiming();
         if (!KeyExists(HKEY_CLASSES_ROOT, target + "\\" + kClassesKey)) {
             state.SkipWithError("nothing was pasted");
@@ -200,6 +266,7 @@ void BM_PasteClsid(benchmark::State& state, StoreKind kind, double scale) {
         state.ResumeTiming();
     }
     Report(state, SubKeyCount(kClassesKey));
+    freeze.Report(state);
 }
 
 void RegisterAll() {

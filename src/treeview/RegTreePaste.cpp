@@ -31,8 +31,6 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kValueMarker = "; Associate value";
 // Names and values longer than this are pasted only after a question.
 constexpr std::size_t kLongName = 255;
-// Pastes of at least this many lines get a progress dialog.
-constexpr std::size_t kProgressLines = 1000;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n' || c == '\0';
@@ -58,10 +56,11 @@ bool IsBelow(std::string_view path, std::string_view base) {
 // working state of the parser.
 class Paster {
   public:
-    Paster(TRegTreeView& view, std::string text, bool confirmCreate)
+    Paster(TRegTreeView& view, std::string text, bool confirmCreate, TProgress& progress)
         : view_(view),
           root_(view.Registry.GetRootKey()),
           text_(std::move(text)),
+          progress_(progress),
           askCreate_(confirmCreate) {}
 
     void Run();
@@ -98,6 +97,7 @@ class Paster {
     TRegTreeView& view_;
     RootKey root_;
     std::string text_;
+    TProgress& progress_;
     std::size_t pos_ = 0;
     std::optional<StoreTransaction> transaction_;
 
@@ -340,10 +340,7 @@ void Paster::Run() {
     if (!ReadHeader())
         return;
 
-    std::optional<TProgress> progress;
-    if (static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')) >= kProgressLines)
-        progress.emplace(&view_, QObject::tr("Pasting from the clipboard..."),
-                         static_cast<int>(std::min<std::size_t>(text_.size(), INT32_MAX)));
+    progress_.SetMaximum(static_cast<int>(std::min<std::size_t>(text_.size(), INT32_MAX)));
     transaction_.emplace(ActiveStore());
     view_.BeginUpdate();
     try {
@@ -351,8 +348,7 @@ void Paster::Run() {
             SkipWhiteSpace();
             if (pos_ >= text_.size())
                 break;
-            if (progress &&
-                !progress->Step(static_cast<int>(std::min<std::size_t>(pos_, INT32_MAX))))
+            if (!progress_.Step(static_cast<int>(std::min<std::size_t>(pos_, INT32_MAX))))
                 break;
             const std::size_t end = LineEnd(pos_);
             bool item = false;
@@ -400,7 +396,10 @@ void Paster::Finish() {
 }  // namespace
 
 void TRegTreeView::PasteFromClipboard(bool confirmCreate) {
-    Paster paster(*this, ClipboardText(), confirmCreate);
+    // The progress runs from the start, since reading a large clipboard takes
+    // time too; a short paste ends before its dialog would appear.
+    TProgress progress(this, QObject::tr("Pasting from the clipboard..."), 0);
+    Paster paster(*this, ClipboardText(), confirmCreate, progress);
     paster.Run();
 }
 

@@ -25,6 +25,12 @@ TProgress::~TProgress() {
     --running_;
 }
 
+void TProgress::SetMaximum(int maximum) {
+    maximum_ = maximum;
+    if (dialog_)
+        dialog_->setMaximum(maximum);
+}
+
 bool TProgress::Step(int done) {
     if (cancelled_)
         return false;

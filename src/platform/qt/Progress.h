@@ -26,6 +26,8 @@ class TProgress {
     TProgress& operator=(const TProgress&) = delete;
 
     bool Step(int done);
+    // For operations that learn their size only once they have begun.
+    void SetMaximum(int maximum);
     bool Cancelled() const { return cancelled_; }
     // Whether the dialog has been shown.
     bool Shown() const { return dialog_ != nullptr; }
