@@ -382,7 +382,17 @@ std::string FromRegeditValueText(std::string_view text) {
     std::uint32_t type = RegNone;
     Bytes data;
     ParseValueText(text, type, data);
-    return FormatValueText(data, type, false);
+    std::string display = FormatValueText(data, type, false);
+    // Some values have no exact display form (a REG_NONE with data, a DWORD
+    // that is not 4 bytes, an expandable string without its terminating zero);
+    // those keep their bytes as a numbered byte list, so that nothing is lost
+    // on the way back into the registry.
+    std::uint32_t shownType = RegNone;
+    Bytes shown;
+    ParseValueText(display, shownType, shown);
+    if (shownType != type || shown != data)
+        display = PrefixedByteList(TypeNumberPrefix(type), data.data(), data.size());
+    return display;
 }
 
 }  // namespace zanver

@@ -330,7 +330,20 @@ TEST(ValueTextConversion, DisplayToRegeditAndBack) {
     EXPECT_EQ(FromRegeditValueText(" \"a\\\\b\" "), "\"a\\b\"");
     EXPECT_EQ(FromRegeditValueText("dword:0000001f"), "dword: 0000001F");
     EXPECT_EQ(FromRegeditValueText("\"a\rb\\q\""), "\"a\rb\\q\"");
-    EXPECT_EQ(FromRegeditValueText("hex(0):01"), "unassigned");
+    // Values without an exact display form keep their bytes.
+    EXPECT_EQ(FromRegeditValueText("hex(0):"), "unassigned");
+    EXPECT_EQ(FromRegeditValueText("hex(0):01"), "hex(0): 01");
+    EXPECT_EQ(FromRegeditValueText("hex(4):01,02,03"), "hex(4): 01,02,03");
+    EXPECT_EQ(FromRegeditValueText("hex(2):41,42"), "hex(2): 41,42");
+    EXPECT_EQ(FromRegeditValueText("hex(2):41,42,00"), "expandable string: \"AB\"");
+    for (const char* lossy : {"hex(0):01", "hex(4):01,02,03", "hex(2):41,42"}) {
+        std::uint32_t type = 0, backType = 0;
+        Bytes data, back;
+        ParseValueText(lossy, type, data);
+        ParseValueText(FromRegeditValueText(lossy), backType, back);
+        EXPECT_EQ(backType, type) << lossy;
+        EXPECT_EQ(back, data) << lossy;
+    }
 
     EXPECT_THROW(ToRegeditValueText("zzz"), Exception);
     try {

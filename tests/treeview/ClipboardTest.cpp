@@ -451,6 +451,9 @@ TEST_F(ClipboardTest, NamesAndStringsWithQuotesBackslashesAndLineBreaksRoundTrip
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "raw", RegBinary, bytes, sizeof bytes);
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "multi", RegMultiSz, bytes, sizeof bytes);
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "none", RegNone, nullptr, 0);
+    // Values whose display form would lose bytes.
+    SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "none with data", RegNone, bytes, 2);
+    SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "short dword", RegDword, bytes + 2, 3);
     WriteString(HKEY_CLASSES_ROOT, "src\\bin", "exp", true, "%PATH%\\x");
     Str("dst", "", "");
     ShowAndSelect("src", "src");
