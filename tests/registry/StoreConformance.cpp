@@ -582,7 +582,11 @@ TEST_P(StoreConformanceTest, ReadScopesNestAndLetWritesThrough) {
     ASSERT_EQ(Create(*store, key, "child", child), kSuccess);
     EXPECT_EQ(ReadData(other, otherKey, "inside"), "i");
     EXPECT_EQ(SubKeys(*store, key), Names{"child"});
-    Names names = ValueNames(*store, key);
+    // A handle of its own, so that the names come from the store, not from
+    // a snapshot the first handle took before the other connection wrote.
+    Key fresh(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, fresh), kSuccess);
+    Names names = ValueNames(*store, fresh);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Names{"before", "inside", "meanwhile"}));
     EXPECT_EQ(store->EndRead(), kSuccess);
