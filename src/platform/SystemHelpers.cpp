@@ -2,6 +2,7 @@
 
 #include "ErrorBoxes.h"
 
+#include <chrono>
 #include <optional>
 
 namespace zanver {
@@ -68,6 +69,12 @@ std::string WindowText(WindowHandle window) {
     if (length <= 0)
         return {};
     return services.WindowTextUpTo(window, length + 1);
+}
+
+std::uint32_t TickCount() {
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
 }  // namespace zanver

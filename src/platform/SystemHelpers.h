@@ -32,4 +32,8 @@ std::string SearchPathList();
 // The full text of a window.
 std::string WindowText(WindowHandle window);
 
+// Milliseconds since an arbitrary start, wrapping at 2^32 (like the system's
+// tick count).
+std::uint32_t TickCount();
+
 }  // namespace zanver

@@ -15,6 +15,11 @@ QWidget* TRegTreeItemDelegate::createEditor(QWidget* parent, const QStyleOptionV
                                             const QModelIndex&) const {
     auto* editor = new QLineEdit(parent);
     editor->setMaxLength(static_cast<int>(kMaxEditLength));
+    view_->SetEditControl(editor);
+    TRegTreeView* view = view_;
+    connect(editor, &QLineEdit::textChanged, view, [view](const QString& text) {
+        Guarded([&] { view->EditTextChanged(FromQString(text)); });
+    });
     return editor;
 }
 

@@ -3,6 +3,7 @@
 #include "RegTreeView.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPersistentModelIndex>
 #include <QSignalBlocker>
@@ -271,11 +272,25 @@ bool TRegTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
         (trigger == AllEditTriggers || ((trigger & editTriggers()) && trigger != SelectedClicked));
     if (opens) {
         bool allowed = false;
-        Guarded([&] { allowed = (!OnEditing || OnEditing(node)) && node->CanEdit(); });
+        Guarded([&] { allowed = MayEdit(node); });
         if (!allowed)
             return false;
     }
     return QTreeWidget::edit(index, trigger, event);
+}
+
+bool TRegTreeView::MayEdit(TRegTreeNode* node) {
+    return (!OnEditing || OnEditing(node)) && node->CanEdit();
+}
+
+void TRegTreeView::EditTextChanged(const std::string&) {}
+
+void TRegTreeView::SetEditControl(QLineEdit* editor) {
+    editControl_ = editor;
+}
+
+QLineEdit* TRegTreeView::EditControl() const {
+    return IsEditing() ? editControl_.data() : nullptr;
 }
 
 void TRegTreeView::mousePressEvent(QMouseEvent* event) {

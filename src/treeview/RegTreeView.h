@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "RootKeys.h"
 
 class QDrag;
+class QLineEdit;
 
 namespace zanver {
 
@@ -131,9 +133,18 @@ class TRegTreeView : public QTreeWidget {
                 const WalkValueCallback& valueCallback, const WalkKeyCallback& keyCallback);
 
     // Called by the item editor with the text an in-place edit delivers.
-    void EditFinished(TRegTreeNode* node, std::string text);
+    virtual void EditFinished(TRegTreeNode* node, std::string text);
+    // Called by the item editor on every change of its text, typed or set.
+    virtual void EditTextChanged(const std::string& text);
+    // The line edit of the in-place edit under way, or nullptr.
+    QLineEdit* EditControl() const;
+    // The item editor reports the line edit it made.
+    void SetEditControl(QLineEdit* editor);
 
   protected:
+    // Whether the in-place edit of node may start: OnEditing, then the node's
+    // CanEdit (the question before a long caption is cut).
+    virtual bool MayEdit(TRegTreeNode* node);
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
@@ -157,6 +168,7 @@ class TRegTreeView : public QTreeWidget {
     int updateDepth_ = 0;
     QDrag* drag_ = nullptr;
     bool dragCopies_ = true;
+    QPointer<QLineEdit> editControl_;
 
     // Core view: sorting switched off by the outermost BeginUpdate, to be
     // switched on (and done once) by the matching EndUpdate.

@@ -1,0 +1,7 @@
+#include "UndoBackup.h"
+
+namespace zanver {
+
+std::string UndoBackupBase;
+
+}  // namespace zanver
