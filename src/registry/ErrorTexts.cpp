@@ -32,8 +32,10 @@ const std::unordered_map<long, const char*>& ErrorTexts() {
          "The process cannot access the file because another process has locked a portion of the "
          "file.\r\n"},
         {err::kInvalidParameter, "The parameter is incorrect.\r\n"},
+        {err::kCallNotImplemented, "This function is not supported on this system.\r\n"},
         {err::kDiskFull, "There is not enough space on the disk.\r\n"},
         {err::kBadPathname, "The specified path is invalid.\r\n"},
+        {err::kAlreadyExists, "Cannot create a file when that file already exists.\r\n"},
         {err::kBadExeFormat, "%1 is not a valid Win32 application.\r\n"},
         {err::kFilenameExcedRange, "The filename or extension is too long.\r\n"},
         {err::kMoreData, "More data is available.\r\n"},

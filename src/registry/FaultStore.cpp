@@ -93,4 +93,11 @@ long FaultStore::DeleteKey(StoreKey key, std::string_view subKey) {
     return inner_.DeleteKey(key, subKey);
 }
 
+long FaultStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                         std::string_view destSubKey) {
+    if (const long code = Enter(Call::MoveKey))
+        return code;
+    return inner_.MoveKey(sourceParent, sourceSubKey, destParent, destSubKey);
+}
+
 }  // namespace zanver

@@ -28,6 +28,7 @@ class FaultStore : public RegistryStore {
         SetValue,
         DeleteValue,
         DeleteKey,
+        MoveKey,
         Any,  // every call of the kinds above
     };
 
@@ -58,6 +59,8 @@ class FaultStore : public RegistryStore {
                   std::size_t size) override;
     long DeleteValue(StoreKey key, std::string_view name) override;
     long DeleteKey(StoreKey key, std::string_view subKey) override;
+    long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                 std::string_view destSubKey) override;
     long BeginTransaction() override { return inner_.BeginTransaction(); }
     long EndTransaction(bool commit) override { return inner_.EndTransaction(commit); }
     long BeginRead() override { return inner_.BeginRead(); }

@@ -369,6 +369,72 @@ long MemoryStore::DeleteKey(StoreKey key, std::string_view subKey) {
     return err::kSuccess;
 }
 
+// Levels of subkeys below the node.
+std::size_t MemoryStore::Height(const Node& node) {
+    std::size_t height = 0;
+    for (const auto& entry : node.children)
+        height = std::max(height, Height(*entry.second) + 1);
+    return height;
+}
+
+void MemoryStore::ShiftDepth(Node& node, std::size_t depth) {
+    node.depth = depth;
+    for (const auto& entry : node.children)
+        ShiftDepth(*entry.second, depth + 1);
+}
+
+long MemoryStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                          std::string_view destSubKey) {
+    Handle* from = nullptr;
+    Handle* to = nullptr;
+    if (const long rc = Use(sourceParent, 0, from))
+        return rc;
+    if (const long rc = Use(destParent, kKeyCreateSubKey, to))
+        return rc;
+    std::vector<std::string> sourceNames;
+    std::vector<std::string> destNames;
+    if (SplitKeyPath(sourceSubKey, sourceNames) != err::kSuccess ||
+        SplitKeyPath(destSubKey, destNames) != err::kSuccess || sourceNames.empty() ||
+        destNames.empty())
+        return err::kInvalidParameter;
+    const std::string newName = destNames.back();
+    destNames.pop_back();
+    const std::shared_ptr<Node> node = Walk(from->node, sourceNames);
+    const std::shared_ptr<Node> parent = Walk(to->node, destNames);
+    if (!node || !parent)
+        return err::kFileNotFound;
+    // Roots and Software\Classes stay, and so do the keys that hold them.
+    for (const Node* at = handles_.at(HKEY_CLASSES_ROOT).node.get(); at; at = at->parent)
+        if (at == node.get())
+            return err::kAccessDenied;
+    if (node->unreadable || parent->unreadable)
+        return err::kAccessDenied;
+    const std::string fold = FoldName(newName);
+    if (const auto it = parent->children.find(fold);
+        it != parent->children.end() && it->second != node)
+        return err::kAlreadyExists;
+    for (const Node* at = parent.get(); at; at = at->parent)
+        if (at == node.get())
+            return err::kInvalidParameter;
+    if (parent->depth + 1 + Height(*node) > kMaxKeyDepth)
+        return err::kInvalidParameter;
+
+    Node* oldParent = node->parent;
+    const std::string oldName = node->name;
+    oldParent->children.erase(FoldName(oldName));
+    ++oldParent->keysVersion;
+    if (sourceNames.size() == 1)
+        NoteKeyRemoved(*from, oldName);
+    node->name = newName;
+    node->parent = parent.get();
+    parent->children.emplace(fold, node);
+    ++parent->keysVersion;
+    if (destNames.empty())
+        NoteKeyAdded(*to, newName);
+    ShiftDepth(*node, parent->depth + 1);
+    return err::kSuccess;
+}
+
 bool MemoryStore::SetUnreadable(StoreKey root, std::string_view path, bool unreadable) {
     const auto it = handles_.find(root);
     std::vector<std::string> names;

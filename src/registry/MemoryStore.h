@@ -51,6 +51,10 @@ class MemoryStore : public RegistryStore {
                   std::size_t size) override;
     long DeleteValue(StoreKey key, std::string_view name) override;
     long DeleteKey(StoreKey key, std::string_view subKey) override;
+    // Needs kKeyCreateSubKey on destParent; unreadable keys are not moved
+    // nor moved into (kAccessDenied).
+    long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                 std::string_view destSubKey) override;
 
     // Test controls.
 
@@ -122,6 +126,8 @@ class MemoryStore : public RegistryStore {
     static void NoteKeyAdded(Handle& handle, const std::string& name);
     static void NoteKeyRemoved(Handle& handle, const std::string& name);
     static void RemoveKeyFromParent(Node& node);
+    static std::size_t Height(const Node& node);
+    static void ShiftDepth(Node& node, std::size_t depth);
 
     std::vector<std::shared_ptr<Node>> roots_;  // named after their root, in handle order
     std::unordered_map<StoreKey, Handle> handles_;

@@ -61,6 +61,33 @@ bool CopyKeyContents(RegistryStore& store, StoreKey source, StoreKey destination
 
 }  // namespace
 
+// Moves the key with the store's own move, creating the destination's missing
+// parents first; false when the store cannot move keys, and the caller copies
+// and deletes instead. Raises when the move fails.
+bool TRegistry::MoveNatively(RegistryStore& store, std::string_view oldPath,
+                             std::string_view newPath) {
+    StoreTransaction transaction(store);
+    long result = store.MoveKey(rootKey_, oldPath, rootKey_, newPath);
+    const std::string parent = ExtractParentKey(newPath);
+    if (result == err::kFileNotFound && !parent.empty()) {
+        KeyHandle created(store);
+        bool existed = false;
+        result = created.Create(rootKey_, parent, kKeyCreateSubKey, existed);
+        if (result == err::kSuccess)
+            result = store.MoveKey(rootKey_, oldPath, rootKey_, newPath);
+    }
+    if (result == err::kCallNotImplemented)
+        return false;
+    if (result == err::kSuccess)
+        result = transaction.Commit();
+    if (result == err::kSuccess)
+        return true;
+    SetLastErrorCode(result);
+    const std::string message = MoveFailureText(rootKey_, oldPath, newPath);
+    transaction.Rollback();
+    throw Exception(message);
+}
+
 TRegistry::TRegistry(RootKey root) : rootKey_(root) {}
 
 TRegistry::~TRegistry() {
@@ -176,6 +203,8 @@ void TRegistry::MoveKey(std::string_view oldPath, std::string_view newPath, bool
         throw Exception("Could not copy key " + FullKeyName(rootKey_, oldPath) +
                         " into its own subkey " + FullKeyName(rootKey_, newPath) + ".");
     RegistryStore& store = ActiveStore();
+    if (deleteOld && MoveNatively(store, oldPath, newPath))
+        return;
     StoreTransaction transaction(store);
     KeyHandle from(store);
     KeyHandle to(store);

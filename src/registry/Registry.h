@@ -39,6 +39,8 @@ class TRegistry {
     void MoveKey(std::string_view oldPath, std::string_view newPath, bool deleteOld);
 
   private:
+    bool MoveNatively(RegistryStore& store, std::string_view oldPath, std::string_view newPath);
+
     RootKey rootKey_;
     StoreKey currentKey_ = 0;
     std::string currentPath_;

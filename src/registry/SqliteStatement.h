@@ -40,6 +40,9 @@ enum class SqliteStore::Sql {
     kQueryValue,
     kUpsertValue,
     kDeleteValue,
+    kSubtreeHeight,
+    kMoveKey,
+    kShiftDepth,
     kCount
 };
 
@@ -97,6 +100,54 @@ class SqliteStore::Statement {
   private:
     sqlite3_stmt* stmt_;
     int rc_ = SQLITE_OK;
+};
+
+// Makes one write operation atomic outside the caller's transaction: it runs
+// in a transaction of its own, rolled back unless Commit succeeds. Inside the
+// caller's transaction nothing is done here: every operation checks what it
+// needs before it changes anything, and an SQLite failure once it has begun
+// makes the whole transaction fail (see Failure), so a failed operation never
+// leaves half of itself in a committed state. (Savepoints would do the same
+// per operation, but cost a sub-journal each, which made compound operations
+// several times slower.)
+class SqliteStore::WriteScope {
+  public:
+    explicit WriteScope(SqliteStore& store) : store_(store), outer_(store.txDepth_ == 0) {
+        if (!outer_) {
+            status_ = store_.txFailure_;
+            return;
+        }
+        // Taking the write lock from inside a read transaction fails when
+        // another connection wrote since it began, so a read scope's
+        // transaction ends first.
+        status_ = store_.EndSharedRead();
+        if (status_ != err::kSuccess)
+            return;
+        status_ = store_.Exec(Sql::kBegin);
+        active_ = status_ == err::kSuccess;
+    }
+    ~WriteScope() {
+        if (active_ && !sqlite3_get_autocommit(store_.db_))
+            store_.Exec(Sql::kRollback);
+    }
+    WriteScope(const WriteScope&) = delete;
+    WriteScope& operator=(const WriteScope&) = delete;
+
+    long Status() const { return status_; }
+    long Commit() {
+        if (!active_)
+            return status_;
+        status_ = store_.Exec(Sql::kCommit);
+        if (status_ == err::kSuccess)
+            active_ = false;
+        return status_;
+    }
+
+  private:
+    SqliteStore& store_;
+    bool outer_;
+    bool active_ = false;
+    long status_ = err::kSuccess;
 };
 
 }  // namespace zanver

@@ -65,54 +65,6 @@ long MapSqliteError(int rc, bool writing) {
     }
 }
 
-// Makes one write operation atomic outside the caller's transaction: it runs
-// in a transaction of its own, rolled back unless Commit succeeds. Inside the
-// caller's transaction nothing is done here: every operation checks what it
-// needs before it changes anything, and an SQLite failure once it has begun
-// makes the whole transaction fail (see Failure), so a failed operation never
-// leaves half of itself in a committed state. (Savepoints would do the same
-// per operation, but cost a sub-journal each, which made compound operations
-// several times slower.)
-class SqliteStore::WriteScope {
-  public:
-    explicit WriteScope(SqliteStore& store) : store_(store), outer_(store.txDepth_ == 0) {
-        if (!outer_) {
-            status_ = store_.txFailure_;
-            return;
-        }
-        // Taking the write lock from inside a read transaction fails when
-        // another connection wrote since it began, so a read scope's
-        // transaction ends first.
-        status_ = store_.EndSharedRead();
-        if (status_ != err::kSuccess)
-            return;
-        status_ = store_.Exec(Sql::kBegin);
-        active_ = status_ == err::kSuccess;
-    }
-    ~WriteScope() {
-        if (active_ && !sqlite3_get_autocommit(store_.db_))
-            store_.Exec(Sql::kRollback);
-    }
-    WriteScope(const WriteScope&) = delete;
-    WriteScope& operator=(const WriteScope&) = delete;
-
-    long Status() const { return status_; }
-    long Commit() {
-        if (!active_)
-            return status_;
-        status_ = store_.Exec(Sql::kCommit);
-        if (status_ == err::kSuccess)
-            active_ = false;
-        return status_;
-    }
-
-  private:
-    SqliteStore& store_;
-    bool outer_;
-    bool active_ = false;
-    long status_ = err::kSuccess;
-};
-
 // Runs the statements of one read operation in one read transaction when the
 // caller has none open (neither a transaction nor a read scope). Each
 // statement would otherwise be a transaction of its own, and in WAL mode each
@@ -168,6 +120,14 @@ sqlite3_stmt* SqliteStore::Prepared(Sql which) {
         "INSERT INTO key_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
         " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
         "DELETE FROM key_values WHERE key = ?1 AND fold = ?2",
+        // The levels of the subtree below a key (0: no subkeys).
+        "WITH RECURSIVE sub(id, level) AS (SELECT ?1, 0"
+        " UNION ALL SELECT k.id, sub.level + 1 FROM keys k JOIN sub ON k.parent = sub.id)"
+        " SELECT max(level) FROM sub",
+        "UPDATE keys SET parent = ?2, name = ?3, fold = ?4 WHERE id = ?1",
+        "WITH RECURSIVE sub(id) AS (SELECT ?1"
+        " UNION ALL SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id)"
+        " UPDATE keys SET depth = depth + ?2 WHERE id IN (SELECT id FROM sub) RETURNING id, depth",
     };
     static_assert(std::size(kStatements) == static_cast<std::size_t>(Sql::kCount));
     sqlite3_stmt*& stmt = statements_[static_cast<std::size_t>(which)];
@@ -452,12 +412,17 @@ long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
     if (txDepth_ == 0 && (rc = walk()) != err::kSuccess)
         return rc;
     std::int64_t version = 0;
+    std::int64_t parentDepth = 0;
     if (created > 0) {
         // The key that gets the first new subkey counts the change; that it
         // is still there also shows that the handle's key is.
-        std::int64_t parentDepth = 0;
         if ((rc = Bump(Sql::kBumpSubKeys, keyId, version, &parentDepth)) != err::kSuccess)
             return rc;
+        // The handle's depth is the one it was opened at: the key may have
+        // been moved since, by another connection or a rolled-back move.
+        if (parentDepth + static_cast<std::int64_t>(names.size() - created + 1) >
+            static_cast<std::int64_t>(kMaxKeyDepth))
+            return err::kInvalidParameter;
         for (std::size_t i = created - 1; i < names.size(); ++i) {
             parentDepth += 1;
             if ((rc = InsertChild(keyId, names[i], parentDepth, keyId)) != err::kSuccess)
@@ -469,7 +434,7 @@ long SqliteStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
     if (created == 1)
         NoteSubKeyAdded(*from, names[0], version);
     existed = created == 0;
-    result = NewHandle(keyId, depth, access);
+    result = NewHandle(keyId, created > 0 ? parentDepth : depth, access);
     return err::kSuccess;
 }
 

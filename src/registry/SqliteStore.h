@@ -71,6 +71,10 @@ class SqliteStore : public RegistryStore {
                   std::size_t size) override;
     long DeleteValue(StoreKey key, std::string_view name) override;
     long DeleteKey(StoreKey key, std::string_view subKey) override;
+    // Re-parents the key's row (SqliteStoreMove.cpp): as fast for a large
+    // subtree as for one key, apart from the depths of the keys below it.
+    long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                 std::string_view destSubKey) override;
     long BeginTransaction() override;
     long EndTransaction(bool commit) override;
     // Outside a transaction, the outermost BeginRead opens one read
@@ -146,6 +150,9 @@ class SqliteStore : public RegistryStore {
     void DropSnapshots();
     long EndSharedRead();
     bool IsProtectedKey(std::int64_t keyId) const;
+    long MissingBelow(StoreKey key);
+    long KeyPlace(std::int64_t keyId, std::int64_t& parent, std::int64_t& depth);
+    long IsAncestor(std::int64_t ancestor, std::int64_t key, bool& result);
 
     sqlite3* db_;
     std::string path_;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ErrorCodes.h"
+
 namespace zanver {
 
 // A key handle of a registry store. The predefined roots have the fixed values
@@ -100,6 +102,28 @@ class RegistryStore {
     // Deletes subKey of key; refused with kAccessDenied while it has subkeys.
     virtual long DeleteKey(StoreKey key, std::string_view subKey) = 0;
 
+    // Moves the key at sourceSubKey below sourceParent, with its values and
+    // subkeys, to destSubKey below destParent (both paths relative, not
+    // empty; the last name of destSubKey is the key's new name). The key and
+    // everything below it stay the same keys: handles open on them stay valid
+    // and then refer to the moved keys, as after a rename. The enumeration
+    // snapshots of both parents follow the rules above, as if the key had
+    // been deleted from one and created in the other (through the handles
+    // given when they are its parents). Refused, with nothing changed:
+    //   kFileNotFound       the source or the destination's parent is missing;
+    //   kAlreadyExists      the destination exists (also under another case
+    //                       of its name, unless it is the source itself);
+    //   kInvalidParameter   an empty or too long name, the destination inside
+    //                       the source, or a key of the subtree that would end
+    //                       up deeper than kMaxKeyDepth;
+    //   kAccessDenied       a key the store keeps (a root, or a key holding
+    //                       HKEY_CLASSES_ROOT), or destParent opened without
+    //                       kKeyCreateSubKey;
+    //   kCallNotImplemented the store cannot move keys: the caller copies and
+    //                       deletes instead (this default).
+    virtual long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
+                         std::string_view destSubKey);
+
     // Compound operations (a subtree copy, move or delete, an import) run
     // between BeginTransaction and EndTransaction so that they are all or
     // nothing where the store can do that; calls nest, and only the outermost
@@ -120,5 +144,9 @@ class RegistryStore {
     virtual long BeginRead() { return 0; }
     virtual long EndRead() { return 0; }
 };
+
+inline long RegistryStore::MoveKey(StoreKey, std::string_view, StoreKey, std::string_view) {
+    return err::kCallNotImplemented;
+}
 
 }  // namespace zanver

@@ -101,6 +101,21 @@ TEST_F(FaultStoreTest, FailedOpenAndCreateLeaveNoHandle) {
     EXPECT_EQ(store.memory.OpenHandleCount(), 0u);
 }
 
+TEST_F(FaultStoreTest, AFailedMoveLeavesTheStoreAsItWas) {
+    StoreKey key = 0;
+    bool existed = false;
+    ASSERT_EQ(store.CreateKey(HKEY_CURRENT_USER, "a\\b", kKeyAllAccess, key, existed), kSuccess);
+    ASSERT_EQ(store.CloseKey(key), kSuccess);
+    const std::string before = store.memory.Dump();
+    store.FailNth(Call::MoveKey, 1, kAccessDenied);
+    EXPECT_EQ(store.MoveKey(HKEY_CURRENT_USER, "a", HKEY_CURRENT_USER, "c"), kAccessDenied);
+    EXPECT_EQ(store.memory.Dump(), before);
+    EXPECT_EQ(store.MoveKey(HKEY_CURRENT_USER, "a", HKEY_CURRENT_USER, "c"), kSuccess);
+    EXPECT_EQ(store.memory.OpenKey(HKEY_CURRENT_USER, "c\\b", kKeyRead, key), kSuccess);
+    EXPECT_EQ(store.Calls(Call::MoveKey), 2);
+    store.memory.CloseKey(key);
+}
+
 TEST_F(FaultStoreTest, EnumerationAndQueriesCanFail) {
     ASSERT_EQ(Set("v"), kSuccess);
     store.FailNth(Call::EnumValue, 1, kMoreData);

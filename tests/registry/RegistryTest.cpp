@@ -2,6 +2,7 @@
 
 #include "ErrorCodes.h"
 #include "Exception.h"
+#include "LastError.h"
 #include "Registry.h"
 #include "RegistryFixture.h"
 
@@ -115,10 +116,17 @@ TEST_F(RegistryObject, MoveKeyCopiesOrMovesTheWholeSubtree) {
     EXPECT_EQ(Dump("copy"), before);
     EXPECT_EQ(Dump("src"), before);
 
+    faults.ResetCounts();
     registry.MoveKey("src", "dest\\moved", true);
     EXPECT_EQ(Dump("dest\\moved"), before);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "src"));
+    EXPECT_EQ(faults.Calls(Call::SetValue), 0);  // moved by the store, not copied
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
+
+    faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
+    registry.MoveKey("dest\\moved", "back", true);
+    EXPECT_EQ(Dump("back"), before);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest\\moved"));
 }
 
 TEST_F(RegistryObject, MoveKeyLeavesExistingTargetsAndRefusesItsOwnSubtree) {
@@ -137,7 +145,24 @@ TEST_F(RegistryObject, MoveKeyLeavesExistingTargetsAndRefusesItsOwnSubtree) {
 TEST_F(RegistryObject, MoveKeyThatFailsHalfWayLosesNothing) {
     MakeTree("src");
     const std::string before = Dump("src");
+    // The store's own move fails as a whole.
+    faults.FailNth(Call::MoveKey, 1, err::kAccessDenied);
+    try {
+        registry.MoveKey("src", "dest\\moved", true);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        // The reason in the system's words, which differ under Wine.
+        SetLastErrorCode(err::kAccessDenied);
+        EXPECT_EQ(e.Message(),
+                  "Could not copy key HKEY_CLASSES_ROOT\\src to "
+                  "HKEY_CLASSES_ROOT\\dest\\moved. " +
+                      LastErrorText());
+    }
+    EXPECT_EQ(Dump("src"), before);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest\\moved"));
+    // Stores without a move of their own copy and delete.
     for (int n = 1; n <= 6; ++n) {
+        faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
         faults.FailNth(Call::SetValue, n, err::kAccessDenied);
         EXPECT_THROW(registry.MoveKey("src", "dest", true), Exception) << n;
         faults.ClearFaults();
@@ -145,6 +170,7 @@ TEST_F(RegistryObject, MoveKeyThatFailsHalfWayLosesNothing) {
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest")) << n;
     }
     // The copy is complete but the source cannot be deleted: the copy stays.
+    faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
     faults.FailNth(Call::DeleteKey, 2, err::kAccessDenied);
     EXPECT_THROW(registry.MoveKey("src", "dest", true), Exception);
     faults.ClearFaults();

@@ -633,3 +633,55 @@ TEST(StoreLocationTest, ArgvLosesTheStoreArguments) {
 }
 
 }  // namespace
+
+TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommitAndRollBackWhole) {
+    auto store = OpenStore(path);
+    auto other = OpenStore(path);
+    ASSERT_TRUE(store && other);
+    const StoreKey c = Create(*store, HKEY_CURRENT_USER, "A\\B\\C");
+    const StoreKey a = Create(*store, HKEY_CURRENT_USER, "A");
+    const StoreKey otherA = Create(*other, HKEY_CURRENT_USER, "A");
+    EXPECT_EQ(SubKeys(*store, a), Names{"B"});
+    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
+
+    // C is changed before the move (its counters move once per transaction)
+    // and after it, through a handle opened at its old depth.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(Set(*store, c, "v", "value"), kSuccess);
+    store->CloseKey(Create(*store, c, "Made"));
+    ASSERT_EQ(store->MoveKey(a, "B", HKEY_CURRENT_USER, "Z"), kSuccess);
+    const StoreKey later = Create(*store, c, "Later");
+    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Z"));
+    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
+    ASSERT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{});
+    EXPECT_EQ(SubKeys(*other, otherA), Names{});
+    EXPECT_EQ(Get(*other, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
+    EXPECT_TRUE(Exists(*other, HKEY_CURRENT_USER, "Z\\C\\Made"));
+
+    // Later lies at level 3 now: 509 levels more reach the limit, 510 do not.
+    std::string deep = "d";
+    for (int level = 5; level <= 512; ++level)
+        deep += "\\d";
+    StoreKey key = 0;
+    bool existed = false;
+    EXPECT_EQ(store->CreateKey(later, deep + "\\d", kKeyAllAccess, key, existed),
+              kInvalidParameter);
+    ASSERT_EQ(store->CreateKey(later, deep, kKeyAllAccess, key, existed), kSuccess);
+    store->CloseKey(key);
+
+    // Z now reaches the limit: it cannot go one level down.
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z", a, "Back"), kInvalidParameter);
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z\\C\\Made", a, "Back"), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{"Back"});
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{});
+    EXPECT_TRUE(Exists(*store, HKEY_CURRENT_USER, "Z\\C\\Made"));
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
+    Bytes data;
+    EXPECT_EQ(store->QueryValue(c, "v", nullptr, &data), kSuccess);
+    for (StoreKey handle : {c, a, later})
+        store->CloseKey(handle);
+    other->CloseKey(otherA);
+}

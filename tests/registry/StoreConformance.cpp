@@ -608,3 +608,103 @@ TEST_P(StoreConformanceTest, ReadScopesNestAndLetWritesThrough) {
     ASSERT_EQ(store->EndTransaction(true), kSuccess);
     EXPECT_EQ(ReadData(other, otherKey, "tx"), "t");
 }
+
+namespace {
+
+// The key's subtree as text: names with their case, every value's type and
+// bytes in enumeration order; "(missing)" when the key cannot be opened.
+std::string Tree(RegistryStore& store, StoreKey parent, const std::string& path) {
+    StoreKey key = 0;
+    if (store.OpenKey(parent, path, kKeyRead, key) != kSuccess)
+        return "(missing)";
+    std::string text;
+    std::string name;
+    std::uint32_t type = 0;
+    Bytes data;
+    for (std::uint32_t i = 0; store.EnumValue(key, i, name, &type, &data) == kSuccess; ++i) {
+        text += "\"" + name + "\" " + std::to_string(type) + ":";
+        for (std::uint8_t byte : data)
+            text += " " + std::to_string(byte);
+        text += "\n";
+    }
+    for (const std::string& child : SubKeys(store, key))
+        text += "[" + child + "]\n" + Tree(store, key, child) + "[/" + child + "]\n";
+    store.CloseKey(key);
+    return text;
+}
+
+}  // namespace
+
+TEST_P(StoreConformanceTest, MoveKeyCarriesItsSubtreeAndRefusesWithoutChanges) {
+    Key src(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\src", src), kSuccess);
+    ASSERT_EQ(Set(*store, src, "", RegSz, std::string_view("text\0", 5)), kSuccess);
+    ASSERT_EQ(Set(*store, src, "bin", RegBinary, std::string_view("\0\xff\x80", 3)), kSuccess);
+    ASSERT_EQ(Set(*store, src, "num", RegDword, std::string_view("\x04\0\0\0", 4)), kSuccess);
+    ASSERT_EQ(Set(*store, src, "multi", RegMultiSz, std::string_view("a\0b\0\0", 5)), kSuccess);
+    ASSERT_EQ(Set(*store, src, "empty", RegNone, ""), kSuccess);
+    Key grand(*store);
+    ASSERT_EQ(Create(*store, src, "Child\\Grand", grand), kSuccess);
+    ASSERT_EQ(Set(*store, grand, "deep", RegExpandSz, std::string_view("%x%\0", 4)), kSuccess);
+    Key level(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\dest\\level", level), kSuccess);
+    Key top(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base, top), kSuccess);
+    EXPECT_EQ(SubKeys(*store, top), (Names{"dest", "src"}));
+    const auto second = GetParam().openAgain ? GetParam().openAgain(*store) : nullptr;
+    RegistryStore& other = second ? *second : *store;
+    Key otherGrand(other);
+    ASSERT_EQ(Open(other, HKEY_CURRENT_USER, base + "\\src\\Child\\Grand", otherGrand), kSuccess);
+    const std::string before = Tree(*store, HKEY_CURRENT_USER, base + "\\src");
+
+    // The source's parent is given by a handle, the destination by a path
+    // one level deeper below a root.
+    const std::string moved = base + "\\dest\\level\\Moved";
+    const long rc = store->MoveKey(top, "SRC", HKEY_CURRENT_USER, moved);
+    if (rc == kCallNotImplemented)
+        GTEST_SKIP() << "the store has no move of its own";
+    ASSERT_EQ(rc, kSuccess);
+    EXPECT_EQ(Tree(*store, HKEY_CURRENT_USER, moved), before);
+    EXPECT_EQ(Tree(other, HKEY_CURRENT_USER, moved), before);
+    EXPECT_EQ(Tree(other, HKEY_CURRENT_USER, base + "\\src"), "(missing)");
+    EXPECT_EQ(SubKeys(*store, top), Names{"dest"});
+    EXPECT_EQ(SubKeys(*store, level), Names{"Moved"});
+    // Handles on moved keys stay valid and see the moved keys.
+    EXPECT_EQ(ReadData(*store, grand, "deep"), std::string("%x%\0", 4));
+    EXPECT_EQ(ReadData(other, otherGrand, "deep"), std::string("%x%\0", 4));
+    ASSERT_EQ(Set(*store, src, "later", RegBinary, "l"), kSuccess);
+    Key inner(*store);
+    ASSERT_EQ(Create(*store, grand, "Inner", inner), kSuccess);
+    EXPECT_EQ(ReadData(*store, grand, "deep"), std::string("%x%\0", 4));
+    Key movedKey(*store);
+    ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, moved + "\\Child\\Grand\\Inner", movedKey), kSuccess);
+    EXPECT_EQ(ReadData(other, otherGrand, "deep"), std::string("%x%\0", 4));
+
+    // Refusals leave everything as it was.
+    Key taken(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\Taken", taken), kSuccess);
+    std::string deepPath = base;  // level 3; three levels lie below Moved
+    for (std::size_t depth = 3; depth < kMaxKeyDepth - 2; ++depth)
+        deepPath += "\\d";
+    Key deep(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, deepPath, deep), kSuccess);
+    const std::string all = Tree(*store, HKEY_CURRENT_USER, base);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, top, "taken"), kAlreadyExists);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, level, "Moved\\Child\\In"),
+              kInvalidParameter);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, level, "Moved\\x"), kInvalidParameter);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, top, "nowhere\\x"), kFileNotFound);
+    EXPECT_EQ(store->MoveKey(top, "missing", top, "x"), kFileNotFound);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, deep, "x"), kInvalidParameter);
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, moved, top, ""), kInvalidParameter);
+    EXPECT_EQ(store->MoveKey(HKEY_LOCAL_MACHINE, "Software", top, "x"), kAccessDenied);
+    EXPECT_EQ(store->MoveKey(HKEY_LOCAL_MACHINE, "Software\\Classes", top, "x"), kAccessDenied);
+    EXPECT_EQ(Tree(*store, HKEY_CURRENT_USER, base), all);
+    EXPECT_EQ(Tree(other, HKEY_CURRENT_USER, base), all);
+
+    // One level less fits; a new name differing only in case renames.
+    EXPECT_EQ(store->MoveKey(level, "moved\\Child\\Grand", deep, "g"), kSuccess);
+    EXPECT_EQ(store->MoveKey(level, "moved", level, "MOVED"), kSuccess);
+    EXPECT_EQ(SubKeys(*store, level), Names{"MOVED"});
+    EXPECT_EQ(Create(*store, inner, "tooDeep", movedKey), kInvalidParameter);
+}

@@ -299,7 +299,7 @@ TEST_F(MoveCopyTest, OnMoveCopiedSeesTheNewNodeAndTheLiveSourceBeforeItGoes) {
 TEST_F(MoveCopyTest, FailedMovesLoseNothingAndSaySo) {
     FaultStore faults(store);
     ScopedActiveStore active(faults);
-    faults.FailNth(FaultStore::Call::SetValue, 2, err::kAccessDenied);
+    faults.FailNth(FaultStore::Call::MoveKey, 1, err::kAccessDenied);
     ExpectErrorBox(
         "Could not copy key HKEY_LOCAL_MACHINE\\Software\\Classes\\.abc\\ShellNew to "
         "HKEY_LOCAL_MACHINE\\Software\\Classes\\abcfile\\ShellNew. Access is denied.");

@@ -191,41 +191,55 @@ TEST_F(ZVRegTreeViewTest, FailedMoveIntoTheBackupLosesNothing) {
     const std::string before = store.Dump();
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
-    int failures = 0;
-    int halfMoved = 0;  // the copy was whole, the original lost part of itself
-    for (const Call kind : {Call::CreateKey, Call::SetValue, Call::EnumValue, Call::DeleteKey}) {
-        for (int n = 1; n <= 40; ++n) {
-            SCOPED_TRACE(testing::Message()
-                         << "call kind " << static_cast<int>(kind) << " n " << n);
-            view.RefreshPath("txtfile", false);
-            faults.ClearFaults();
-            faults.FailNth(kind, n, err::kAccessDenied);
-            bool failed = false;
-            try {
-                view.DeleteKeyUndoable("txtfile\\shell");
-            } catch (const Exception&) {
-                failed = true;
+    // Both ways a store moves a key: its own move, and copy then delete for a
+    // store that has none.
+    for (const bool nativeMove : {true, false}) {
+        int failures = 0;
+        int halfMoved = 0;  // the copy was whole, the original lost part of itself
+        const std::vector<Call> kinds =
+            nativeMove ? std::vector<Call>{Call::MoveKey, Call::CreateKey, Call::DeleteKey}
+                       : std::vector<Call>{Call::CreateKey, Call::SetValue, Call::EnumValue,
+                                           Call::DeleteKey};
+        for (const Call kind : kinds) {
+            for (int n = 1; n <= 40; ++n) {
+                SCOPED_TRACE(testing::Message() << "native move " << nativeMove << " call kind "
+                                                << static_cast<int>(kind) << " n " << n);
+                view.RefreshPath("txtfile", false);
+                faults.ClearFaults();
+                if (!nativeMove)
+                    faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
+                faults.FailNth(kind, n, err::kAccessDenied);
+                bool failed = false;
+                try {
+                    view.DeleteKeyUndoable("txtfile\\shell");
+                } catch (const Exception&) {
+                    failed = true;
+                }
+                faults.ClearFaults();
+                if (failed) {
+                    ++failures;
+                    halfMoved += kind == Call::DeleteKey ? 1 : 0;
+                    // The original is whole, the backup area empty, no record made.
+                    EXPECT_EQ(store.Dump(), before);
+                    EXPECT_TRUE(UndoList.Empty());
+                    EXPECT_NE(view.FindNode("txtfile\\shell\\open\\command", true), nullptr);
+                } else {
+                    ASSERT_EQ(UndoList.Count(), 1);
+                    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "txtfile\\shell"));
+                    PerformUndo(UndoList);
+                    EXPECT_EQ(store.Dump(), before);
+                }
+                ASSERT_EQ(store.Dump(), before);
             }
-            faults.ClearFaults();
-            if (failed) {
-                ++failures;
-                halfMoved += kind == Call::DeleteKey ? 1 : 0;
-                // The original is whole, the backup area empty, no record made.
-                EXPECT_EQ(store.Dump(), before);
-                EXPECT_TRUE(UndoList.Empty());
-                EXPECT_NE(view.FindNode("txtfile\\shell\\open\\command", true), nullptr);
-            } else {
-                ASSERT_EQ(UndoList.Count(), 1);
-                EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "txtfile\\shell"));
-                PerformUndo(UndoList);
-                EXPECT_EQ(store.Dump(), before);
-            }
-            ASSERT_EQ(store.Dump(), before);
+        }
+        if (nativeMove) {
+            EXPECT_GE(failures, 1);  // the move itself failed
+        } else {
+            // Both a failed copy and a failed delete of the original were met.
+            EXPECT_GT(failures, 8);
+            EXPECT_GT(halfMoved, 2);
         }
     }
-    // Both a failed copy and a failed delete of the original were met.
-    EXPECT_GT(failures, 8);
-    EXPECT_GT(halfMoved, 2);
 }
 
 TEST_F(ZVRegTreeViewTest, DeletingValuesAsksAndRecords) {
