@@ -32,14 +32,13 @@
 #include "MemoryStore.h"
 #include "Progress.h"
 #include "Prompter.h"
+#include "QtBench.h"
 #include "RegTreeView.h"
 #include "RegistryAccess.h"
 #include "SqliteStore.h"
 
 namespace zanver::bench {
 namespace {
-
-enum class StoreKind { Memory, Sqlite };
 
 // Agrees to every question (a paste asks about long values) without waiting
 // for a user.
@@ -52,66 +51,8 @@ class YesPrompter : public Prompter {
     int asked = 0;
 };
 
-// The data set in use: regenerated only when the store kind or the scale
-// changes, since benchmarks run in the order registered.
-class DataSet {
-  public:
-    ~DataSet() { Release(); }
-
-    RegistryStore& Get(StoreKind kind, double scale) {
-        if (store_ && kind == kind_ && scale == scale_)
-            return *store_;
-        Release();
-        if (kind == StoreKind::Memory) {
-            store_ = std::make_unique<MemoryStore>();
-        } else {
-            path_ = (std::filesystem::temp_directory_path() /
-                     ("zanver-treeview-bench-" + std::to_string(getpid()) + ".db"))
-                        .string();
-            RemoveFiles();
-            std::string error;
-            store_ = SqliteStore::Open(path_, error);
-            if (!store_) {
-                std::fprintf(stderr, "zanver-treeview-bench: %s\n", error.c_str());
-                std::exit(1);
-            }
-        }
-        DataSetOptions options;
-        options.scale = scale;
-        if (GenerateDataSet(*store_, options) != 0) {
-            std::fprintf(stderr, "zanver-treeview-bench: the data set could not be written\n");
-            std::exit(1);
-        }
-        kind_ = kind;
-        scale_ = scale;
-        SetActiveStore(store_.get());
-        return *store_;
-    }
-
-    void Release() {
-        SetActiveStore(nullptr);
-        store_.reset();
-        RemoveFiles();
-    }
-
-  private:
-    void RemoveFiles() {
-        if (path_.empty())
-            return;
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            std::error_code ec;
-            std::filesystem::remove(path_ + suffix, ec);
-        }
-    }
-
-    std::unique_ptr<RegistryStore> store_;
-    StoreKind kind_ = StoreKind::Memory;
-    double scale_ = 0;
-    std::string path_;
-};
-
-DataSet& TheDataSet() {
-    static DataSet dataSet;
+BenchDataSet& TheDataSet() {
+    static BenchDataSet dataSet("zanver-treeview-bench");
     return dataSet;
 }
 
@@ -301,15 +242,7 @@ void RegisterAll() {
 }  // namespace zanver::bench
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    zanver::bench::RegisterAll();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = zanver::bench::RunQtBenchmarks(argc, argv, zanver::bench::RegisterAll);
     zanver::bench::TheDataSet().Release();
-    return 0;
+    return result;
 }

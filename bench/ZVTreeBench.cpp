@@ -27,6 +27,7 @@
 #include "DataSetGenerator.h"
 #include "MemoryStore.h"
 #include "Options.h"
+#include "QtBench.h"
 #include "Registry.h"
 #include "RegistryAccess.h"
 #include "SqliteStore.h"
@@ -37,56 +38,13 @@
 namespace zanver::bench {
 namespace {
 
-enum class StoreKind { Memory, Sqlite };
-
 constexpr double kScale = 1.0 / 3.0;
 
-// One store with the data set for the life of a benchmark.
-class DataSet {
-  public:
-    explicit DataSet(StoreKind kind) {
-        if (kind == StoreKind::Memory) {
-            store_ = std::make_unique<MemoryStore>();
-        } else {
-            path_ = (std::filesystem::temp_directory_path() /
-                     ("zanver-zvtree-bench-" + std::to_string(getpid()) + ".db"))
-                        .string();
-            RemoveFiles();
-            std::string error;
-            store_ = SqliteStore::Open(path_, error);
-            if (!store_) {
-                std::fprintf(stderr, "zanver-zvtree-bench: %s\n", error.c_str());
-                std::exit(1);
-            }
-        }
-        DataSetOptions options;
-        options.scale = kScale;
-        if (GenerateDataSet(*store_, options) != 0) {
-            std::fprintf(stderr, "zanver-zvtree-bench: the data set could not be written\n");
-            std::exit(1);
-        }
-        SetActiveStore(store_.get());
-    }
-    ~DataSet() {
-        SetActiveStore(nullptr);
-        store_.reset();
-        RemoveFiles();
-    }
-    DataSet(const DataSet&) = delete;
-    DataSet& operator=(const DataSet&) = delete;
-
-  private:
-    void RemoveFiles() {
-        if (path_.empty())
-            return;
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            std::error_code ec;
-            std::filesystem::remove(path_ + suffix, ec);
-        }
-    }
-    std::unique_ptr<RegistryStore> store_;
-    std::string path_;
-};
+// The store with the data set, kept from one benchmark to the next.
+BenchDataSet& TheDataSet() {
+    static BenchDataSet dataSet("zanver-zvtree-bench");
+    return dataSet;
+}
 
 // Keys of the subtree below HKEY_CLASSES_ROOT\path, the key itself included.
 std::size_t CountKeys(const std::string& path) {
@@ -116,7 +74,7 @@ void Report(benchmark::State& state, std::size_t keys) {
 
 // Deletes the shown CLSID key into the backup area; undone between the runs.
 void BM_DeleteClsid(benchmark::State& state, StoreKind kind) {
-    DataSet data(kind);
+    TheDataSet().Get(kind, kScale);
     Prepare();
     const std::size_t keys = CountKeys(kClassesKey);
     TZVRegTreeView view;
@@ -137,7 +95,7 @@ void BM_DeleteClsid(benchmark::State& state, StoreKind kind) {
 
 // Undoes the deletion of the CLSID key; the key is deleted between the runs.
 void BM_UndoDeleteClsid(benchmark::State& state, StoreKind kind) {
-    DataSet data(kind);
+    TheDataSet().Get(kind, kScale);
     Prepare();
     const std::size_t keys = CountKeys(kClassesKey);
     TZVRegTreeView view;
@@ -161,7 +119,7 @@ void BM_UndoDeleteClsid(benchmark::State& state, StoreKind kind) {
 // The baseline: the registry layer's move of the same key to the same place
 // and back, without the view (what the store itself costs).
 void BM_StoreMoveClsid(benchmark::State& state, StoreKind kind) {
-    DataSet data(kind);
+    TheDataSet().Get(kind, kScale);
     Prepare();
     const std::size_t keys = CountKeys(kClassesKey);
     const std::string from = std::string("Software\\Classes\\") + kClassesKey;
@@ -202,14 +160,7 @@ void RegisterAll() {
 }  // namespace zanver::bench
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    zanver::bench::RegisterAll();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    const int result = zanver::bench::RunQtBenchmarks(argc, argv, zanver::bench::RegisterAll);
+    zanver::bench::TheDataSet().Release();
+    return result;
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+// Shared parts of the Google Benchmark programs that drive Qt widgets on the
+// generated data set.
+
+#include <memory>
+#include <string>
+
+#include "Store.h"
+
+namespace zanver::bench {
+
+enum class StoreKind { Memory, Sqlite };
+
+// The data set in use, as the active store: generated anew only when the
+// store kind or the scale changes, since benchmarks run in the order they were
+// registered. A SQLite store is a new file in the temporary folder, removed
+// again on release. Exits the program when the data set cannot be made.
+class BenchDataSet {
+  public:
+    explicit BenchDataSet(std::string programName) : program_(std::move(programName)) {}
+    ~BenchDataSet() { Release(); }
+    BenchDataSet(const BenchDataSet&) = delete;
+    BenchDataSet& operator=(const BenchDataSet&) = delete;
+
+    RegistryStore& Get(StoreKind kind, double scale);
+    void Release();
+
+  private:
+    void RemoveFiles();
+
+    std::string program_;
+    std::unique_ptr<RegistryStore> store_;
+    StoreKind kind_ = StoreKind::Memory;
+    double scale_ = 0;
+    std::string path_;
+};
+
+// main() of such a program: a QApplication on the offscreen platform (unless
+// QT_QPA_PLATFORM names another), then the benchmarks that registerAll
+// registers.
+int RunQtBenchmarks(int argc, char** argv, void (*registerAll)());
+
+}  // namespace zanver::bench
