@@ -98,6 +98,16 @@ Bytes B(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
 
+// The codes of the writes through key and of deleting it at path below
+// HKEY_CURRENT_USER.
+std::vector<long> WriteCodes(RegistryStore& store, StoreKey key, const std::string& path) {
+    StoreKey child = 0;
+    bool existed = false;
+    return {Set(store, key, "v", "new"), store.DeleteValue(key, "v"),
+            store.CreateKey(key, "child", kKeyAllAccess, child, existed),
+            store.DeleteKey(HKEY_CURRENT_USER, path)};
+}
+
 class SqliteStoreTest : public ::testing::Test {
   protected:
     TempFolder folder;
@@ -105,9 +115,11 @@ class SqliteStoreTest : public ::testing::Test {
 };
 
 TEST_F(SqliteStoreTest, KeysAndValuesSurviveReopeningWithOrderAndCase) {
+    const std::string nested = folder.File("a/b/c/registry.db");  // its folders are made
     {
-        auto store = OpenStore(path);
+        auto store = OpenStore(nested);
         ASSERT_TRUE(store);
+        EXPECT_EQ(store->Path(), nested);
         const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Software\\MyApp");
         for (const char* child : {"_last", "Beta", "alpha", "ZULU"})
             store->CloseKey(Create(*store, key, child));
@@ -117,7 +129,7 @@ TEST_F(SqliteStoreTest, KeysAndValuesSurviveReopeningWithOrderAndCase) {
         ASSERT_EQ(Set(*store, key, "ZETA", "3", RegDword), kSuccess);
         store->CloseKey(Create(*store, HKEY_CLASSES_ROOT, ".txt"));
     }
-    auto store = OpenStore(path);
+    auto store = OpenStore(nested);
     ASSERT_TRUE(store);
     StoreKey key = 0;
     ASSERT_EQ(store->OpenKey(HKEY_CURRENT_USER, "SOFTWARE\\myapp", kKeyRead, key), kSuccess);
@@ -153,31 +165,55 @@ TEST_F(SqliteStoreTest, ProtectsTheRootsAndTheKeyBehindClassesRoot) {
     EXPECT_FALSE(Exists(*store, HKEY_CURRENT_USER, "Own"));
 }
 
-TEST_F(SqliteStoreTest, TwoConnectionsSeeEachOthersWritesAndDeletions) {
+// Reads avoid the file where they can: a subkey found proves that its parent
+// still exists, and an enumeration past index 0 answers from the snapshot.
+// A key deleted by another connection must still be reported as such.
+TEST_F(SqliteStoreTest, AnotherConnectionSeesWritesAndDeletedKeys) {
     auto first = OpenStore(path);
     auto second = OpenStore(path);
     ASSERT_TRUE(first && second);
     const StoreKey key = Create(*first, HKEY_CURRENT_USER, "Shared\\Key");
     ASSERT_EQ(Set(*first, key, "v", "one"), kSuccess);
     EXPECT_EQ(Get(*second, HKEY_CURRENT_USER, "shared\\key", "V"), B("one"));
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\A"));
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\B"));
 
-    StoreKey seen = 0;
+    StoreKey seen = 0, parent = 0, gone = 0, other = 0;
     ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Shared\\Key", kKeyAllAccess, seen), kSuccess);
-    StoreKey parent = 0;
     ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Shared", kKeyAllAccess, parent), kSuccess);
     EXPECT_EQ(SubKeys(*second, parent), Names{"Key"});
-
-    ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, "Shared\\Key"), kSuccess);
+    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Gone", kKeyAllAccess, gone), kSuccess);
     std::string name;
+    ASSERT_EQ(second->EnumKey(gone, 0, name), kSuccess);
+    EXPECT_EQ(name, "A");
+    EXPECT_EQ(second->QueryValue(gone, "", nullptr, nullptr), kFileNotFound);
+
+    for (const char* deleted : {"Shared\\Key", "Gone\\A", "Gone\\B", "Gone"})
+        ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, deleted), kSuccess);
+    // The enumeration under way goes on in its snapshot; a new one sees the deletion.
+    ASSERT_EQ(second->EnumKey(gone, 1, name), kSuccess);
+    EXPECT_EQ(name, "B");
     KeyInfo info;
     bool existed = false;
-    StoreKey child = 0;
-    EXPECT_EQ(second->QueryValue(seen, "v", nullptr, nullptr), kKeyDeleted);
-    EXPECT_EQ(second->EnumValue(seen, 0, name, nullptr, nullptr), kKeyDeleted);
-    EXPECT_EQ(second->QueryInfoKey(seen, info), kKeyDeleted);
-    EXPECT_EQ(Set(*second, seen, "v", "two"), kKeyDeleted);
-    EXPECT_EQ(second->CreateKey(seen, "child", kKeyAllAccess, child, existed), kKeyDeleted);
+    const std::vector<long> codes = {
+        second->QueryValue(seen, "v", nullptr, nullptr),
+        second->EnumValue(seen, 0, name, nullptr, nullptr),
+        second->QueryInfoKey(seen, info),
+        Set(*second, seen, "v", "two"),
+        second->CreateKey(seen, "child", kKeyAllAccess, other, existed),
+        second->EnumKey(gone, 0, name),
+        second->OpenKey(gone, "", kKeyRead, other),
+        second->OpenKey(gone, "A", kKeyRead, other),
+        second->OpenKey(gone, "a\\missing", kKeyRead, other),
+        second->OpenKey(gone, "B\\C\\D", kKeyRead, other),
+        second->OpenKey(gone, std::string(300, 'x'), kKeyRead, other),
+        second->CreateKey(gone, "", kKeyRead, other, existed),
+        second->QueryValue(gone, "", nullptr, nullptr),
+        second->QueryValue(gone, std::string(20000, 'v'), nullptr, nullptr)};
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        EXPECT_EQ(codes[i], kKeyDeleted) << "call " << i;
     EXPECT_EQ(second->CloseKey(seen), kSuccess);
+
     // A key made again under the same name is a new key, not the old handle's.
     first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Shared\\Key"));
     EXPECT_EQ(first->QueryValue(key, "v", nullptr, nullptr), kKeyDeleted);
@@ -185,6 +221,12 @@ TEST_F(SqliteStoreTest, TwoConnectionsSeeEachOthersWritesAndDeletions) {
     ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, "Shared\\Key"), kSuccess);
     first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Shared\\Other"));
     EXPECT_EQ(SubKeys(*second, parent), Names{"Other"});
+
+    // Paths of several levels from a live key still tell a missing key apart.
+    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Here\\Deep\\Key"));
+    EXPECT_TRUE(Exists(*second, HKEY_CURRENT_USER, "here\\deep\\KEY"));
+    for (const char* missing : {"Here\\Deep\\None", "Here\\None\\Key"})
+        EXPECT_EQ(second->OpenKey(HKEY_CURRENT_USER, missing, kKeyRead, other), kFileNotFound);
 }
 
 // Inside a transaction a key's change counter moves once while no snapshot of
@@ -230,12 +272,10 @@ TEST_F(SqliteStoreTest, EveryChangeInATransactionShowsInEnumerationsFromTheStart
     // A key made in the transaction, deleted and made again.
     ASSERT_EQ(first->DeleteKey(key, "k2\\deep"), kSuccess);
     EXPECT_EQ(Set(*first, deep, "v", "gone"), kKeyDeleted);
-    first->CloseKey(deep);
     const StoreKey again = Create(*first, key, "k2\\deep");
     ASSERT_EQ(Set(*first, again, "v", "5"), kSuccess);
     ASSERT_EQ(first->EndTransaction(true), kSuccess);
     EXPECT_EQ(Get(*first, HKEY_CURRENT_USER, "Tx\\k2\\deep", "v"), B("5"));
-    first->CloseKey(again);
 
     Names values;
     for (std::uint32_t index = 0;
@@ -243,47 +283,6 @@ TEST_F(SqliteStoreTest, EveryChangeInATransactionShowsInEnumerationsFromTheStart
         values.push_back(name);
     EXPECT_EQ(values, (Names{"old", "a", "b", "c", "d"}));
     EXPECT_EQ(SubKeys(*second, watcher), (Names{"k1", "k2"}));
-    first->CloseKey(other);
-    first->CloseKey(key);
-    second->CloseKey(watcher);
-}
-
-// Reads avoid the file where they can: a subkey found proves that its parent
-// still exists, and an enumeration past index 0 answers from the snapshot.
-// A key deleted by another connection must still be reported as such.
-TEST_F(SqliteStoreTest, ReadsThroughAHandleWhoseKeyAnotherConnectionDeleted) {
-    auto first = OpenStore(path);
-    auto second = OpenStore(path);
-    ASSERT_TRUE(first && second);
-    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\A"));
-    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Gone\\B"));
-    StoreKey gone = 0;
-    ASSERT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Gone", kKeyAllAccess, gone), kSuccess);
-    std::string name;
-    ASSERT_EQ(second->EnumKey(gone, 0, name), kSuccess);
-    EXPECT_EQ(name, "A");
-    EXPECT_EQ(second->QueryValue(gone, "", nullptr, nullptr), kFileNotFound);
-
-    for (const char* key : {"Gone\\A", "Gone\\B", "Gone"})
-        ASSERT_EQ(first->DeleteKey(HKEY_CURRENT_USER, key), kSuccess);
-    // The enumeration under way goes on in its snapshot; a new one sees the deletion.
-    ASSERT_EQ(second->EnumKey(gone, 1, name), kSuccess);
-    EXPECT_EQ(name, "B");
-    EXPECT_EQ(second->EnumKey(gone, 0, name), kKeyDeleted);
-    StoreKey key = 0;
-    for (const char* sub : {"", "A", "a\\missing", "B\\C\\D"})
-        EXPECT_EQ(second->OpenKey(gone, sub, kKeyRead, key), kKeyDeleted) << sub;
-    EXPECT_EQ(second->OpenKey(gone, std::string(300, 'x'), kKeyRead, key), kKeyDeleted);
-    bool existed = false;
-    EXPECT_EQ(second->CreateKey(gone, "", kKeyRead, key, existed), kKeyDeleted);
-    EXPECT_EQ(second->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
-    EXPECT_EQ(second->QueryValue(gone, std::string(20000, 'v'), nullptr, nullptr), kKeyDeleted);
-
-    // Paths of several levels from a live key still tell a missing key apart.
-    first->CloseKey(Create(*first, HKEY_CURRENT_USER, "Here\\Deep\\Key"));
-    EXPECT_TRUE(Exists(*second, HKEY_CURRENT_USER, "here\\deep\\KEY"));
-    EXPECT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Here\\Deep\\None", kKeyRead, key), kFileNotFound);
-    EXPECT_EQ(second->OpenKey(HKEY_CURRENT_USER, "Here\\None\\Key", kKeyRead, key), kFileNotFound);
 }
 
 // Writes count keys below name in the store file, half of them one by one and
@@ -291,22 +290,20 @@ TEST_F(SqliteStoreTest, ReadsThroughAHandleWhoseKeyAnotherConnectionDeleted) {
 bool WriteKeys(const std::string& path, const std::string& name, int count) {
     std::string error;
     auto store = SqliteStore::Open(path, error);
-    if (!store)
-        return false;
-    bool ok = true;
-    for (int i = 0; i < count; ++i) {
+    bool ok = store != nullptr;
+    for (int i = 0; ok && i < count; ++i) {
         if (i == count / 2)
-            ok = store->BeginTransaction() == kSuccess && ok;
+            ok = store->BeginTransaction() == kSuccess;
         StoreKey key = 0;
         bool existed = false;
-        ok = store->CreateKey(HKEY_CURRENT_USER, name + "\\" + std::to_string(i), kKeyAllAccess,
-                              key, existed) == kSuccess &&
-             ok;
         const std::uint8_t byte = static_cast<std::uint8_t>(i);
-        ok = store->SetValue(key, "v", RegBinary, &byte, 1) == kSuccess && ok;
+        ok = ok &&
+             store->CreateKey(HKEY_CURRENT_USER, name + "\\" + std::to_string(i), kKeyAllAccess,
+                              key, existed) == kSuccess &&
+             store->SetValue(key, "v", RegBinary, &byte, 1) == kSuccess;
         store->CloseKey(key);
     }
-    return store->EndTransaction(true) == kSuccess && ok;
+    return ok && store->EndTransaction(true) == kSuccess;
 }
 
 TEST_F(SqliteStoreTest, TwoProcessesWriteTheSameFileAtOnce) {
@@ -434,15 +431,12 @@ TEST_F(SqliteStoreTest, WritesFailWithTheLockCodeWhileAnotherConnectionWrites) {
     {
         WriteLock lock(path);
         ASSERT_TRUE(lock.Held());
-        EXPECT_EQ(Set(*store, key, "v", "new"), kSharingViolation);
-        EXPECT_EQ(store->DeleteValue(key, "v"), kSharingViolation);
-        StoreKey child = 0;
-        bool existed = false;
-        EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed), kSharingViolation);
-        EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Locked"), kSharingViolation);
+        EXPECT_EQ(WriteCodes(*store, key, "Locked"), std::vector<long>(4, kSharingViolation));
         // Reading goes on; an existing key can still be "created".
         EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Locked", "v"), B("old"));
-        EXPECT_EQ(store->CreateKey(HKEY_CURRENT_USER, "Locked", kKeyRead, child, existed),
+        StoreKey again = 0;
+        bool existed = false;
+        EXPECT_EQ(store->CreateKey(HKEY_CURRENT_USER, "Locked", kKeyRead, again, existed),
                   kSuccess);
         EXPECT_TRUE(existed);
 
@@ -460,36 +454,28 @@ TEST_F(SqliteStoreTest, AReadOnlyStoreReadsAndRefusesWrites) {
     {
         auto store = OpenStore(path);
         ASSERT_TRUE(store);
-        const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Data");
-        ASSERT_EQ(Set(*store, key, "v", "kept"), kSuccess);
+        ASSERT_EQ(Set(*store, Create(*store, HKEY_CURRENT_USER, "Data"), "v", "kept"), kSuccess);
     }
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     // The superuser may write a file whatever its mode; open it read-only then.
-    SqliteStoreOptions options;
-    options.readOnly = geteuid() == 0;
-    auto store = OpenStore(path, options);
+    auto store = OpenStore(path, {.readOnly = geteuid() == 0});
     ASSERT_TRUE(store);
     EXPECT_TRUE(store->IsReadOnly());
     EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Data", "v"), B("kept"));
-    StoreKey key = 0;
-    bool existed = false;
-    ASSERT_EQ(store->CreateKey(HKEY_CURRENT_USER, "Data", kKeyAllAccess, key, existed), kSuccess);
-    EXPECT_EQ(Set(*store, key, "v", "new"), kAccessDenied);
-    EXPECT_EQ(store->DeleteValue(key, "v"), kAccessDenied);
-    StoreKey child = 0;
-    EXPECT_EQ(store->CreateKey(key, "child", kKeyAllAccess, child, existed), kAccessDenied);
-    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, "Data"), kAccessDenied);
+    const StoreKey key = Create(*store, HKEY_CURRENT_USER, "Data");
+    EXPECT_EQ(WriteCodes(*store, key, "Data"), std::vector<long>(4, kAccessDenied));
     EXPECT_EQ(store->BeginTransaction(), kAccessDenied);
     EXPECT_EQ(store->EndTransaction(false), kSuccess);
     EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Data", "v"), B("kept"));
 }
 
 TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
+    const std::string prefix = "Could not open the registry store ";
     std::string error;
     const std::string text = folder.File("notes.txt");
     std::ofstream(text) << std::string(4096, 'x');
     EXPECT_FALSE(SqliteStore::Open(text, error));
-    EXPECT_EQ(error, "Could not open the registry store " + text + ": it is not a database");
+    EXPECT_EQ(error, prefix + text + ": it is not a database");
 
     const std::string foreign = folder.File("foreign.db");
     sqlite3* db = nullptr;
@@ -497,8 +483,7 @@ TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
     sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     EXPECT_FALSE(SqliteStore::Open(foreign, error));
-    EXPECT_EQ(error, "Could not open the registry store " + foreign +
-                         ": it is a database of another program");
+    EXPECT_EQ(error, prefix + foreign + ": it is a database of another program");
 
     const std::string underFile = text + "/sub/registry.db";
     EXPECT_FALSE(SqliteStore::Open(underFile, error));
@@ -510,8 +495,24 @@ TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
 
     const std::string missing = folder.File("missing.db");
     EXPECT_FALSE(SqliteStore::Open(missing, error, {.readOnly = true}));
-    EXPECT_EQ(error.rfind("Could not open the registry store " + missing + ": ", 0), 0u) << error;
+    EXPECT_EQ(error.rfind(prefix + missing + ": ", 0), 0u) << error;
     EXPECT_FALSE(fs::exists(missing));
+
+    const std::string empty = folder.File("empty.db");
+    std::ofstream(empty).close();
+    EXPECT_FALSE(SqliteStore::Open(empty, error, {.readOnly = true}));
+    EXPECT_EQ(error, prefix + empty + ": it cannot be written");
+
+    // A program holding an exclusive lock on a file that is not in WAL mode
+    // keeps even readers out.
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    EXPECT_FALSE(SqliteStore::Open(path, error, {.busyTimeoutMs = 50}));
+    EXPECT_EQ(error, prefix + path + ": it is locked by another process");
+    sqlite3_close(db);
+    EXPECT_TRUE(SqliteStore::Open(path, error)) << error;
 }
 
 TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
@@ -537,35 +538,51 @@ TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
     EXPECT_EQ(store->CreateKey(HKEY_CURRENT_USER, "New", kKeyAllAccess, key, existed), kBadDb);
 }
 
-TEST_F(SqliteStoreTest, AnEmptyFileThatCannotBeWrittenIsReported) {
-    std::ofstream(path).close();
-    std::string error;
-    EXPECT_FALSE(SqliteStore::Open(path, error, {.readOnly = true}));
-    EXPECT_EQ(error, "Could not open the registry store " + path + ": it cannot be written");
-}
+TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommitAndRollBackWhole) {
+    auto store = OpenStore(path);
+    auto other = OpenStore(path);
+    ASSERT_TRUE(store && other);
+    const StoreKey c = Create(*store, HKEY_CURRENT_USER, "A\\B\\C");
+    const StoreKey a = Create(*store, HKEY_CURRENT_USER, "A");
+    const StoreKey otherA = Create(*other, HKEY_CURRENT_USER, "A");
+    EXPECT_EQ(SubKeys(*store, a), Names{"B"});
+    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
 
-TEST_F(SqliteStoreTest, AFileLockedByAnotherProgramIsReported) {
-    // A program holding an exclusive lock on a file that is not in WAL mode
-    // keeps even readers out.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
-    std::string error;
-    EXPECT_FALSE(SqliteStore::Open(path, error, {.busyTimeoutMs = 50}));
-    EXPECT_EQ(error,
-              "Could not open the registry store " + path + ": it is locked by another process");
-    sqlite3_close(db);
-    EXPECT_TRUE(SqliteStore::Open(path, error)) << error;
-}
+    // C is changed before the move (its counters move once per transaction)
+    // and after it, through a handle opened at its old depth.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(Set(*store, c, "v", "value"), kSuccess);
+    store->CloseKey(Create(*store, c, "Made"));
+    ASSERT_EQ(store->MoveKey(a, "B", HKEY_CURRENT_USER, "Z"), kSuccess);
+    const StoreKey later = Create(*store, c, "Later");
+    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Z"));
+    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
+    ASSERT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{});
+    EXPECT_EQ(SubKeys(*other, otherA), Names{});
+    EXPECT_EQ(Get(*other, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
+    EXPECT_TRUE(Exists(*other, HKEY_CURRENT_USER, "Z\\C\\Made"));
 
-TEST_F(SqliteStoreTest, MissingFoldersOfTheStoreFileAreCreated) {
-    const std::string nested = folder.File("a/b/c/registry.db");
-    auto store = OpenStore(nested);
-    ASSERT_TRUE(store);
-    EXPECT_TRUE(fs::exists(nested));
-    EXPECT_EQ(store->Path(), nested);
+    // Later lies at level 3 now: 509 levels more reach the limit, 510 do not.
+    std::string deep = "d";
+    for (int level = 5; level <= 512; ++level)
+        deep += "\\d";
+    StoreKey key = 0;
+    bool existed = false;
+    EXPECT_EQ(store->CreateKey(later, deep + "\\d", kKeyAllAccess, key, existed),
+              kInvalidParameter);
+    ASSERT_EQ(store->CreateKey(later, deep, kKeyAllAccess, key, existed), kSuccess);
+
+    // Z now reaches the limit: it cannot go one level down.
+    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z", a, "Back"), kInvalidParameter);
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z\\C\\Made", a, "Back"), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{"Back"});
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    EXPECT_EQ(SubKeys(*store, a), Names{});
+    EXPECT_TRUE(Exists(*store, HKEY_CURRENT_USER, "Z\\C\\Made"));
+    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
+    EXPECT_EQ(store->QueryValue(c, "v", nullptr, nullptr), kSuccess);
 }
 
 // Store location.
@@ -616,72 +633,18 @@ TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
         EXPECT_EQ(ChooseStorePath(bad, environment), "");
         EXPECT_EQ(bad, std::vector<std::string>{"x"}) << bad.size();
     }
-}
 
-TEST(StoreLocationTest, ArgvLosesTheStoreArguments) {
+    // The argv form drops the store arguments and keeps argv null-terminated.
     std::string words[] = {"zanver", "--store", "/x.db", "file.txt", "--store=/y.db", "last"};
     char* argv[7] = {};
     for (int i = 0; i < 6; ++i)
         argv[i] = words[i].data();
     int argc = 6;
     EXPECT_EQ(ChooseStorePath(argc, argv), "/y.db");
-    ASSERT_EQ(argc, 3);
-    EXPECT_STREQ(argv[0], "zanver");
-    EXPECT_STREQ(argv[1], "file.txt");
-    EXPECT_STREQ(argv[2], "last");
-    EXPECT_EQ(argv[3], nullptr);
+    ASSERT_LE(argc, 6);
+    EXPECT_EQ(std::vector<std::string>(argv, argv + argc),
+              (std::vector<std::string>{"zanver", "file.txt", "last"}));
+    EXPECT_EQ(argv[argc], nullptr);
 }
 
 }  // namespace
-
-TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommitAndRollBackWhole) {
-    auto store = OpenStore(path);
-    auto other = OpenStore(path);
-    ASSERT_TRUE(store && other);
-    const StoreKey c = Create(*store, HKEY_CURRENT_USER, "A\\B\\C");
-    const StoreKey a = Create(*store, HKEY_CURRENT_USER, "A");
-    const StoreKey otherA = Create(*other, HKEY_CURRENT_USER, "A");
-    EXPECT_EQ(SubKeys(*store, a), Names{"B"});
-    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
-
-    // C is changed before the move (its counters move once per transaction)
-    // and after it, through a handle opened at its old depth.
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    ASSERT_EQ(Set(*store, c, "v", "value"), kSuccess);
-    store->CloseKey(Create(*store, c, "Made"));
-    ASSERT_EQ(store->MoveKey(a, "B", HKEY_CURRENT_USER, "Z"), kSuccess);
-    const StoreKey later = Create(*store, c, "Later");
-    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Z"));
-    EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
-    ASSERT_EQ(store->EndTransaction(true), kSuccess);
-    EXPECT_EQ(SubKeys(*store, a), Names{});
-    EXPECT_EQ(SubKeys(*other, otherA), Names{});
-    EXPECT_EQ(Get(*other, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
-    EXPECT_TRUE(Exists(*other, HKEY_CURRENT_USER, "Z\\C\\Made"));
-
-    // Later lies at level 3 now: 509 levels more reach the limit, 510 do not.
-    std::string deep = "d";
-    for (int level = 5; level <= 512; ++level)
-        deep += "\\d";
-    StoreKey key = 0;
-    bool existed = false;
-    EXPECT_EQ(store->CreateKey(later, deep + "\\d", kKeyAllAccess, key, existed),
-              kInvalidParameter);
-    ASSERT_EQ(store->CreateKey(later, deep, kKeyAllAccess, key, existed), kSuccess);
-    store->CloseKey(key);
-
-    // Z now reaches the limit: it cannot go one level down.
-    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z", a, "Back"), kInvalidParameter);
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    ASSERT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z\\C\\Made", a, "Back"), kSuccess);
-    EXPECT_EQ(SubKeys(*store, a), Names{"Back"});
-    EXPECT_EQ(store->EndTransaction(false), kSuccess);
-    EXPECT_EQ(SubKeys(*store, a), Names{});
-    EXPECT_TRUE(Exists(*store, HKEY_CURRENT_USER, "Z\\C\\Made"));
-    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Z\\C", "v"), B("value"));
-    Bytes data;
-    EXPECT_EQ(store->QueryValue(c, "v", nullptr, &data), kSuccess);
-    for (StoreKey handle : {c, a, later})
-        store->CloseKey(handle);
-    other->CloseKey(otherA);
-}

@@ -25,9 +25,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-constexpr auto YNCA = MessageButtons::YesNoCancelAll;
-constexpr auto Q = MessageIcon::Question;
-
 void Str(std::string_view key, std::string_view name, std::string_view text) {
     WriteString(HKEY_CLASSES_ROOT, key, name, false, text);
 }
@@ -65,6 +62,17 @@ std::map<std::string, std::string> Dump(const std::string& key) {
     return out;
 }
 
+// The message of the E that f throws, or "no error".
+template <class E = Exception, class F>
+std::string ErrorOf(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
 // Lone carriage returns and line feeds become CR LF.
 std::string Crlf(const std::string& text) {
     std::string out;
@@ -86,23 +94,34 @@ class ClipboardTest : public GuiTest {
     ~ClipboardTest() override { TProgress::StepHook = nullptr; }
 
     // Shows key and selects the node at path.
-    TRegTreeNode* ShowAndSelect(const std::string& key, const std::string& path) {
+    void ShowAndSelect(const std::string& key, const std::string& path) {
         view.RefreshPath(key, false);
         TRegTreeNode* node = view.FindNode(path, true);
         EXPECT_NE(node, nullptr) << path;
         view.Select(node);
-        return node;
     }
-    std::string Read(const std::string& key, const std::string& name) {
-        return ReadValueText(HKEY_CLASSES_ROOT, key, name, false);
+    // The value's text, or "-" when it is not there.
+    static std::string Read(const std::string& key, const std::string& name) {
+        return ValueExists(HKEY_CLASSES_ROOT, key, name)
+                   ? ReadValueText(HKEY_CLASSES_ROOT, key, name, false)
+                   : "-";
+    }
+    std::string SelectedPath() const {
+        return view.Selected() != nullptr ? view.Selected()->NodePath() : "<none>";
+    }
+    void Paste(const std::string& text, bool ask = false) {
+        gui::SetClipboard(text);
+        view.PasteFromClipboard(ask);
+    }
+    void ExpectAsk(const std::string& text, MessageResult answer,
+                   MessageButtons buttons = MessageButtons::YesNoCancelAll) {
+        Expect("Zanver", text, buttons, MessageIcon::Question, answer);
     }
 
     TRegTreeView view;
 };
 
-// --- Copy ---
-
-TEST_F(ClipboardTest, CopyOfAKeyWritesItsValuesAndSubkeysDepthFirst) {
+TEST_F(ClipboardTest, CopyWritesKeysDepthFirstValuesWithTheirKeyAndFailsCleanly) {
     Str(".txt", "", "txtfile");
     Str(".txt", "Content Type", "text/plain");
     WriteDWord(HKEY_CLASSES_ROOT, ".txt", "Flags", 1);
@@ -111,19 +130,11 @@ TEST_F(ClipboardTest, CopyOfAKeyWritesItsValuesAndSubkeysDepthFirst) {
     ShowAndSelect(".txt", ".txt");
     view.CopyToClipboard();
     EXPECT_EQ(gui::Clipboard(),
-              "REGEDIT4\r\n"
-              "\r\n"
-              "[HKEY_CLASSES_ROOT\\.txt]\r\n"
-              "@ = \"txtfile\"\r\n"
-              "\"Content Type\" = \"text/plain\"\r\n"
-              "\"Flags\" = dword: 00000001\r\n"
-              "\r\n"
-              "[HKEY_CLASSES_ROOT\\.txt\\ShellNew]\r\n"
-              "\"NullFile\" = \"\"\r\n");
+              "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\.txt]\r\n@ = \"txtfile\"\r\n"
+              "\"Content Type\" = \"text/plain\"\r\n\"Flags\" = dword: 00000001\r\n\r\n"
+              "[HKEY_CLASSES_ROOT\\.txt\\ShellNew]\r\n\"NullFile\" = \"\"\r\n");
     EXPECT_TRUE(view.ClipText.empty());
     EXPECT_TRUE(view.ClipKeyPath.empty());
-
-    // A subkey's key lines carry its parent's path; so does a value's.
     view.Select(view.FindNode(".txt\\ShellNew", false));
     view.CopyToClipboard();
     EXPECT_EQ(gui::Clipboard(),
@@ -134,15 +145,12 @@ TEST_F(ClipboardTest, CopyOfAKeyWritesItsValuesAndSubkeysDepthFirst) {
     EXPECT_EQ(gui::Clipboard(),
               "REGEDIT4\r\n\r\n; Associate value\r\n[HKEY_CLASSES_ROOT\\.txt]\r\n"
               "\"Content Type\" = \"text/plain\"\r\n");
-
-    // Nothing selected: the clipboard stays as it was.
     view.Select(nullptr);
     gui::SetClipboard("before");
     view.CopyToClipboard();
     EXPECT_EQ(gui::Clipboard(), "before");
-}
 
-TEST_F(ClipboardTest, CopyBelowRootPathAndFailures) {
+    view.ClearTree();
     Str("CLSID\\{1}", "", "one");
     view.RootPath = "CLSID";
     ShowAndSelect("CLSID\\{1}", "CLSID\\{1}");
@@ -156,82 +164,63 @@ TEST_F(ClipboardTest, CopyBelowRootPathAndFailures) {
     Str("a\\b", "v", "1");
     ShowAndSelect("a", "a\\b");
     ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a"));
-    try {
-        view.CopyToClipboard();
-        ADD_FAILURE() << "no error";
-    } catch (const ERegTreeView& e) {
-        EXPECT_THAT(e.Message(), StartsWith("Could not open HKEY_CLASSES_ROOT\\a. "));
-    }
+    EXPECT_THAT(ErrorOf<ERegTreeView>([&] { view.CopyToClipboard(); }),
+                StartsWith("Could not open HKEY_CLASSES_ROOT\\a. "));
     EXPECT_TRUE(view.ClipText.empty());
     EXPECT_TRUE(view.ClipKeyPath.empty());
 }
 
 TEST_F(ClipboardTest, WalkKeyCodesAndDepthOptions) {
-    Str("w", "", "top");
+    for (const std::string key : {"w", "w\\a", "w\\a\\b", "w\\a\\b\\c"})
+        Str(key, "", key.substr(key.size() - 1));  // each key's last letter
     Str("w", "v1", "1");
     Str("w", "v2", "2");
-    Str("w\\a", "", "A");
     Str("w\\a", "av", "x");
-    Str("w\\a\\b", "", "B");
     Str("w\\a\\b", "bv", "y");
-    Str("w\\a\\b\\c", "", "C");
     Str("w\\z", "zv", "z");
-    std::vector<std::string> seen;
+    std::string seen;
     auto keys = [&](int skip, int stop) {
         return [&seen, skip, stop](const std::string& name, int& len) {
-            seen.push_back("[" + name + ":" + std::to_string(len) + "]");
-            ++len;
+            seen += "[" + name + ":" + std::to_string(len++) + "] ";
             return name == "a" ? skip : name == "z" ? stop : 1;
         };
     };
     auto values = [&](int code) {
         return [&seen, code](const std::string& name, const std::string& text, int&) {
-            seen.push_back(name + "=" + text);
+            seen += name + "=" + text + " ";
             return code;
         };
     };
-    auto joined = [&] {
-        std::string all;
-        for (const std::string& s : seen)
-            all += s + " ";
+    auto walk = [&](const std::string& key, int options, int code, int skip) {
         seen.clear();
-        return all;
+        return view.WalkKey(HKEY_CLASSES_ROOT, key, options, 0, values(code), keys(skip, 1));
     };
-    view.WalkKey(HKEY_CLASSES_ROOT, "w", 0, 0, values(1), keys(1, 1));
-    EXPECT_EQ(joined(),
-              "[w:0] =\"top\" v1=\"1\" v2=\"2\" [a:1] =\"A\" av=\"x\" [b:2] =\"B\" bv=\"y\" "
-              "[c:3] =\"C\" [z:1] zv=\"z\" ");
+    walk("w", 0, 1, 1);
+    EXPECT_EQ(seen,
+              "[w:0] =\"w\" v1=\"1\" v2=\"2\" [a:1] =\"a\" av=\"x\" [b:2] =\"b\" bv=\"y\" "
+              "[c:3] =\"c\" [z:1] zv=\"z\" ");
     // TwoLevels: the third level reports only its default value.
-    view.WalkKey(HKEY_CLASSES_ROOT, "w", TwoLevels | SkipFirstKey | ExportText, 0, values(1),
-                 keys(1, 1));
-    EXPECT_EQ(joined(),
-              "=\"top\" v1=\"1\" v2=\"2\" [a:0] =\"A\" av=\"x\" [b:1] =\"B\" [z:0] zv=\"z\" ");
+    walk("w", TwoLevels | SkipFirstKey | ExportText, 1, 1);
+    EXPECT_EQ(seen, "=\"w\" v1=\"1\" v2=\"2\" [a:0] =\"a\" av=\"x\" [b:1] =\"b\" [z:0] zv=\"z\" ");
     // A key callback code other than 1 skips that key and goes on; 0 stops.
-    EXPECT_EQ(view.WalkKey(HKEY_CLASSES_ROOT, "w", NoValues, 0, values(1), keys(2, 1)), 1);
-    EXPECT_EQ(joined(), "[w:0] [a:1] [z:1] ");
-    EXPECT_EQ(view.WalkKey(HKEY_CLASSES_ROOT, "w", NoValues, 0, values(1), keys(0, 1)), 0);
-    EXPECT_EQ(joined(), "[w:0] [a:1] ");
+    EXPECT_EQ(walk("w", NoValues, 1, 2), 1);
+    EXPECT_EQ(seen, "[w:0] [a:1] [z:1] ");
+    EXPECT_EQ(walk("w", NoValues, 1, 0), 0);
+    EXPECT_EQ(seen, "[w:0] [a:1] ");
     // A value code other than 1 ends that key's values; its subkeys follow.
-    EXPECT_EQ(view.WalkKey(HKEY_CLASSES_ROOT, "w\\a", 0, 0, values(5), keys(1, 1)), 1);
-    EXPECT_EQ(joined(), "[w\\a:0] =\"A\" [b:1] =\"B\" [c:2] =\"C\" ");
-    EXPECT_EQ(view.WalkKey(HKEY_CLASSES_ROOT, "w\\a", 0, 0, values(0), keys(1, 1)), 0);
-    EXPECT_EQ(joined(), "[w\\a:0] =\"A\" ");
-    // A key that cannot be opened is skipped.
-    EXPECT_EQ(view.WalkKey(HKEY_CLASSES_ROOT, "missing", 0, 0, values(1), keys(1, 1)), 1);
-    EXPECT_EQ(joined(), "");
+    EXPECT_EQ(walk("w\\a", 0, 5, 1), 1);
+    EXPECT_EQ(seen, "[w\\a:0] =\"a\" [b:1] =\"b\" [c:2] =\"c\" ");
+    EXPECT_EQ(walk("w\\a", 0, 0, 1), 0);
+    EXPECT_EQ(seen, "[w\\a:0] =\"a\" ");
+    EXPECT_EQ(walk("missing", 0, 1, 1), 1);
+    EXPECT_EQ(seen, "");
 
     FaultStore faults(store);
     ScopedActiveStore faulty(faults);
     faults.FailNth(FaultStore::Call::QueryInfoKey, 1, err::kAccessDenied);
-    try {
-        view.WalkKey(HKEY_CLASSES_ROOT, "w", 0, 0, values(1), keys(1, 1));
-        ADD_FAILURE() << "no error";
-    } catch (const ERegTreeView& e) {
-        EXPECT_EQ(e.Message(), "Could not query key w. Access is denied");
-    }
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] { walk("w", 0, 1, 1); }),
+              "Could not query key w. Access is denied");
 }
-
-// --- CanPaste ---
 
 TEST_F(ClipboardTest, CanPasteWantsTheHeaderWordFollowedByASeparator) {
     EXPECT_FALSE(view.CanPaste());
@@ -245,33 +234,28 @@ TEST_F(ClipboardTest, CanPasteWantsTheHeaderWordFollowedByASeparator) {
     }
 }
 
-// --- Paste ---
-
-TEST_F(ClipboardTest, PastedValueGoesIntoTheSelectedKeyRenamedWhenItExists) {
+TEST_F(ClipboardTest, PastedNamesThatExistAreNumbered) {
     Str(".txt", "Content Type", "text/plain");
     Str(".abc", "Content Type", "text/abc");
     ShowAndSelect(".txt", ".txt\\Content Type");
     view.CopyToClipboard();
     view.ClearTree();
     ShowAndSelect(".abc", ".abc");
-    Expect("Zanver", "Create HKEY_CLASSES_ROOT\\.abc\\Content Type(2) with value \"text/plain\"?",
-           YNCA, Q, MessageResult::Yes);
+    ExpectAsk("Create HKEY_CLASSES_ROOT\\.abc\\Content Type(2) with value \"text/plain\"?",
+              MessageResult::Yes);
     view.PasteFromClipboard(true);
     EXPECT_EQ(Read(".abc", "Content Type"), "\"text/abc\"");
     EXPECT_EQ(Read(".abc", "Content Type(2)"), "\"text/plain\"");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\.txt"));
-    ASSERT_NE(view.Selected(), nullptr);
-    EXPECT_EQ(view.Selected()->NodePath(), ".abc\\Content Type(2)");
-
-    // Again, without questions: the next free number.
+    EXPECT_EQ(SelectedPath(), ".abc\\Content Type(2)");
     view.PasteFromClipboard(false);
     EXPECT_EQ(Read(".abc", "Content Type(3)"), "\"text/plain\"");
-}
 
-TEST_F(ClipboardTest, PastedKeyThatExistsBecomesNameTwoWithItsSubkeysBelow) {
+    // A key, with its subkeys below the renamed copy.
     Str("a\\sub", "", "s");
     Str("a\\sub\\deep", "dv", "d");
     Str("a\\sub(2)x", "", "");  // a name that only starts alike is no clash
+    view.ClearTree();
     ShowAndSelect("a", "a\\sub");
     view.CopyToClipboard();
     view.Select(view.TopNode());
@@ -279,10 +263,8 @@ TEST_F(ClipboardTest, PastedKeyThatExistsBecomesNameTwoWithItsSubkeysBelow) {
     EXPECT_EQ(Read("a\\sub(2)", ""), "\"s\"");
     EXPECT_EQ(Read("a\\sub(2)\\deep", "dv"), "\"d\"");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\deep"));
-    ASSERT_NE(view.Selected(), nullptr);
-    EXPECT_EQ(view.Selected()->NodePath(), "a\\sub(2)");
+    EXPECT_EQ(SelectedPath(), "a\\sub(2)");
     EXPECT_NE(view.FindNode("a\\sub(2)\\deep\\dv", false), nullptr);
-
     view.Select(view.TopNode());
     view.PasteFromClipboard(false);
     EXPECT_EQ(Read("a\\sub(3)\\deep", "dv"), "\"d\"");
@@ -291,138 +273,114 @@ TEST_F(ClipboardTest, PastedKeyThatExistsBecomesNameTwoWithItsSubkeysBelow) {
     view.PasteFromClipboard(false);
     EXPECT_EQ(Read("sub\\deep", "dv"), "\"d\"");
     EXPECT_EQ(view.TopNode()->NodeName(), "sub");
-}
 
-TEST_F(ClipboardTest, AKeyOrValueTwiceInOneTextIsRenamedTheSecondTime) {
-    Str("p", "", "");
-    ShowAndSelect("p", "p");
-    gui::SetClipboard(
+    // A key or value twice in one text: renamed the second time.
+    ShowAndSelect("a", "a");
+    Paste(
         "REGEDIT4\r\n[R\\k]\r\n\"v\" = \"1\"\r\n\"V\" = \"2\"\r\n[R\\k\\s]\r\n"
         "[R\\k\\S]\r\n\"w\" = \"3\"\r\n");
-    view.PasteFromClipboard(false);
-    EXPECT_EQ(Read("p\\k", "v"), "\"1\"");
-    EXPECT_EQ(Read("p\\k", "V(2)"), "\"2\"");
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "p\\k\\s"));
-    EXPECT_EQ(Read("p\\k\\S(2)", "w"), "\"3\"");
+    EXPECT_EQ(Read("a\\k", "v"), "\"1\"");
+    EXPECT_EQ(Read("a\\k", "V(2)"), "\"2\"");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\k\\s"));
+    EXPECT_EQ(Read("a\\k\\S(2)", "w"), "\"3\"");
 }
 
-class CreateQuestionTest : public ClipboardTest {
-  protected:
-    void SetUp() override {
-        Str("dst", "", "old");
+TEST_F(ClipboardTest, EachAnswerToTheCreateQuestions) {
+    using R = MessageResult;
+    struct Case {
+        std::vector<std::pair<std::string, R>> asked;  // after "Create HKEY_CLASSES_ROOT\dst\"
+        std::string state;  // dst\k's default, v, whether s is there, and s's w
+        std::string selected;
+    };
+    const std::vector<Case> cases = {
+        // A new key's default value brings no question of its own.
+        {{{"k\\", R::Yes},
+          {"k\\v with value \"1\"", R::Yes},
+          {"k\\s\\", R::Yes},
+          {"k\\s\\w with value \"2\"", R::Yes}},
+         "\"d\" \"1\" s \"2\"",
+         ""},
+        // No skips that line only; a key not made makes its default value a new value.
+        {{{"k\\", R::No},
+          {"k\\ with value \"d\"", R::No},
+          {"k\\v with value \"1\"", R::Yes},
+          {"k\\s\\", R::No},
+          {"k\\s\\w with value \"2\"", R::No}},
+         "- \"1\" - -",
+         ""},
+        // Cancel ends quietly, keeping what was pasted.
+        {{{"k\\", R::Yes}, {"k\\v with value \"1\"", R::Cancel}}, "\"d\" - - -", "dst\\k"},
+    };
+    Str("dst", "", "old");
+    for (const Case& c : cases) {
+        DeleteKeyTree(HKEY_CLASSES_ROOT, "dst\\k");
+        view.ClearTree();
         ShowAndSelect("dst", "dst");
-        gui::SetClipboard(
-            "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\src\\k]\r\n@ = \"d\"\r\n"
-            "\"v\" = \"1\"\r\n\r\n[HKEY_CLASSES_ROOT\\src\\k\\s]\r\n\"w\" = \"2\"\r\n");
+        for (const auto& [what, answer] : c.asked)
+            ExpectAsk("Create HKEY_CLASSES_ROOT\\dst\\" + what + "?", answer);
+        EXPECT_NO_THROW(
+            Paste("REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\src\\k]\r\n@ = \"d\"\r\n\"v\" = \"1\"\r\n"
+                  "\r\n[HKEY_CLASSES_ROOT\\src\\k\\s]\r\n\"w\" = \"2\"\r\n",
+                  true));
+        EXPECT_EQ(Read("dst\\k", "") + " " + Read("dst\\k", "v") + " " +
+                      (KeyExists(HKEY_CLASSES_ROOT, "dst\\k\\s") ? "s " : "- ") +
+                      Read("dst\\k\\s", "w"),
+                  c.state);
+        if (!c.selected.empty()) {
+            EXPECT_EQ(SelectedPath(), c.selected);
+        }
     }
-    void ExpectCreate(const std::string& what, MessageResult answer) {
-        Expect("Zanver", "Create HKEY_CLASSES_ROOT\\dst\\" + what + "?", YNCA, Q, answer);
-    }
-};
+    ShowAndSelect("dst", "dst");
 
-TEST_F(CreateQuestionTest, YesToEachLine) {
-    ExpectCreate("k\\", MessageResult::Yes);  // a new key's default value: no question
-    ExpectCreate("k\\v with value \"1\"", MessageResult::Yes);
-    ExpectCreate("k\\s\\", MessageResult::Yes);
-    ExpectCreate("k\\s\\w with value \"2\"", MessageResult::Yes);
-    view.PasteFromClipboard(true);
-    EXPECT_EQ(Read("dst\\k", ""), "\"d\"");
-    EXPECT_EQ(Read("dst\\k\\s", "w"), "\"2\"");
-}
-
-TEST_F(CreateQuestionTest, NoSkipsTheLineOnly) {
-    ExpectCreate("k\\", MessageResult::No);
-    // The key is not there: its default value is now a new value too.
-    ExpectCreate("k\\ with value \"d\"", MessageResult::No);
-    ExpectCreate("k\\v with value \"1\"", MessageResult::Yes);
-    ExpectCreate("k\\s\\", MessageResult::No);
-    ExpectCreate("k\\s\\w with value \"2\"", MessageResult::No);
-    view.PasteFromClipboard(true);
-    EXPECT_EQ(Read("dst\\k", "v"), "\"1\"");
-    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "dst\\k", ""));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dst\\k\\s"));
-}
-
-TEST_F(CreateQuestionTest, CancelEndsQuietlyKeepingWhatWasPasted) {
-    ExpectCreate("k\\", MessageResult::Yes);
-    ExpectCreate("k\\v with value \"1\"", MessageResult::Cancel);
-    EXPECT_NO_THROW(view.PasteFromClipboard(true));
-    EXPECT_EQ(Read("dst\\k", ""), "\"d\"");
-    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "dst\\k", "v"));
-    ASSERT_NE(view.Selected(), nullptr);
-    EXPECT_EQ(view.Selected()->NodePath(), "dst\\k");
-}
-
-TEST_F(CreateQuestionTest, AllStopsCreateQuestionsButNotOverwriteQuestions) {
-    // A copied value pasted into the selected key: a new value and the
-    // existing default value.
-    gui::SetClipboard(
+    // All stops the create questions but not the overwrite questions; All to
+    // an overwrite question ends every question.
+    const std::string overwrite = "HKEY_CLASSES_ROOT\\dst\\ already exists. Overwrite it?";
+    ExpectAsk("Create HKEY_CLASSES_ROOT\\dst\\n1 with value \"1\"?", R::All);
+    ExpectAsk(overwrite, R::No);
+    Paste(
         "REGEDIT4\r\n\r\n; Associate value\r\n[HKEY_CLASSES_ROOT\\elsewhere]\r\n"
-        "\"n1\" = \"1\"\r\n\"n2\" = \"2\"\r\n@ = \"new\"\r\n");
-    Expect("Zanver", "Create HKEY_CLASSES_ROOT\\dst\\n1 with value \"1\"?", YNCA, Q,
-           MessageResult::All);
-    Expect("Zanver", "HKEY_CLASSES_ROOT\\dst\\ already exists. Overwrite it?", YNCA, Q,
-           MessageResult::No);
-    view.PasteFromClipboard(true);
+        "\"n1\" = \"1\"\r\n\"n2\" = \"2\"\r\n@ = \"new\"\r\n",
+        true);
     EXPECT_EQ(Read("dst", "n2"), "\"2\"");
     EXPECT_EQ(Read("dst", ""), "\"old\"");
-
-    // All to the overwrite question ends every question.
-    gui::SetClipboard("REGEDIT4\r\n; Associate value\r\n[x]\r\n@ = \"new\"\r\n\"n3\" = \"3\"\r\n");
-    Expect("Zanver", "HKEY_CLASSES_ROOT\\dst\\ already exists. Overwrite it?", YNCA, Q,
-           MessageResult::All);
-    view.PasteFromClipboard(true);
+    ExpectAsk(overwrite, R::All);
+    Paste("REGEDIT4\r\n; Associate value\r\n[x]\r\n@ = \"new\"\r\n\"n3\" = \"3\"\r\n", true);
     EXPECT_EQ(Read("dst", ""), "\"new\"");
     EXPECT_EQ(Read("dst", "n3"), "\"3\"");
 }
 
-TEST_F(ClipboardTest, LongNamesAndValuesAreAskedFor) {
+TEST_F(ClipboardTest, LongNamesAndValuesAreAskedForAndMalformedTextRefused) {
     Str("p", "", "");
     ShowAndSelect("p", "p");
     const std::string longName(300, 'n');
     const std::string longText(256, 't');
-    gui::SetClipboard("REGEDIT4\r\n; Associate value\r\n[x]\r\n\"" + longName +
-                      "\" = \"1\"\r\n\"v\" = \"" + longText + "\"\r\n\"w\" = \"2\"\r\n");
-    Expect("Zanver",
-           "Are you sure you want to paste a value with this long name " + longName +
-               " into the registry?",
-           MessageButtons::OkCancel, Q, MessageResult::Ok);
-    Expect("Zanver",
-           "Are you sure you want to paste this long value \"" + longText + "\" into the registry?",
-           MessageButtons::OkCancel, Q, MessageResult::Cancel);
-    try {
-        view.PasteFromClipboard(false);
-        ADD_FAILURE() << "no error";
-    } catch (const ERegTreeView& e) {
-        EXPECT_EQ(e.Message(), "Paste canceled");
-    }
+    const auto ok = MessageButtons::OkCancel;
+    ExpectAsk("Are you sure you want to paste a value with this long name " + longName +
+                  " into the registry?",
+              MessageResult::Ok, ok);
+    ExpectAsk(
+        "Are you sure you want to paste this long value \"" + longText + "\" into the registry?",
+        MessageResult::Cancel, ok);
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] {
+                  Paste("REGEDIT4\r\n; Associate value\r\n[x]\r\n\"" + longName +
+                        "\" = \"1\"\r\n\"v\" = \"" + longText + "\"\r\n\"w\" = \"2\"\r\n");
+              }),
+              "Paste canceled");
     EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, "p", longName));
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "p", "w"));
 
     const std::string part(100, 'k');
+    const std::string head = "[HKEY_CLASSES_ROOT\\" + part;
     const std::string deep = "p\\" + part + "\\" + part + "\\" + part;
-    gui::SetClipboard("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\" + part + "]\r\n[HKEY_CLASSES_ROOT\\" +
-                      part + "\\" + part + "]\r\n[HKEY_CLASSES_ROOT\\" + part + "\\" + part + "\\" +
-                      part + "]\r\n");
-    Expect(
-        "Zanver",
+    ExpectAsk(
         "Are you sure you want to paste a key with this long name " + deep + " into the registry?",
-        MessageButtons::OkCancel, Q, MessageResult::Ok);
-    view.PasteFromClipboard(false);
+        MessageResult::Ok, ok);
+    Paste("REGEDIT4\r\n" + head + "]\r\n" + head + "\\" + part + "]\r\n" + head + "\\" + part +
+          "\\" + part + "]\r\n");
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, deep));
-}
 
-TEST_F(ClipboardTest, MalformedTextIsRefusedWithTheParsersMessages) {
-    Str("p", "", "");
-    ShowAndSelect("p", "p");
     auto failure = [&](const std::string& body) {
-        gui::SetClipboard("REGEDIT4\r\n" + body);
-        try {
-            view.PasteFromClipboard(false);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return std::string("no error");
+        return ErrorOf([&] { Paste("REGEDIT4\r\n" + body); });
     };
     EXPECT_EQ(failure("[HKEY_CLASSES_ROOT\\a\r\n"), "] Expected");
     EXPECT_EQ(failure("[ ]\r\n"), "Key name expected.");
@@ -430,19 +388,16 @@ TEST_F(ClipboardTest, MalformedTextIsRefusedWithTheParsersMessages) {
     EXPECT_EQ(failure("\"abc = 1\r\n"), "Unterminated string or extra input: \"abc");
     EXPECT_EQ(failure("\"abc\"\r\n\"d\" = \"1\"\r\n"), "= expected: \"abc\"");
     // Text that is not REGEDIT4 text: nothing happens at all.
-    gui::SetClipboard("Hello\r\n[HKEY_CLASSES_ROOT\\a]\r\n");
-    view.PasteFromClipboard(false);
+    Paste("Hello\r\n[HKEY_CLASSES_ROOT\\a]\r\n");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "p\\a"));
-
     view.ClearTree();
     EXPECT_EQ(failure("\"v\" = \"1\"\r\n"), "Don't want to create a value in HKEY_CLASSES_ROOT.");
 }
 
 TEST_F(ClipboardTest, NamesAndStringsWithQuotesBackslashesAndLineBreaksRoundTrip) {
-    const std::vector<std::string> odd = {"q\"uote",     "back\\slash", "cr\rlf\nboth\r\n",
-                                          "a=b \" = \"", "trail\\",     " blanks "};
     Str("src", "", "top \"default\"");
-    for (const std::string& s : odd) {
+    for (const std::string s :
+         {"q\"uote", "back\\slash", "cr\rlf\nboth\r\n", "a=b \" = \"", "trail\\", " blanks "}) {
         Str("src", s, s);
         Str("src\\k " + s.substr(0, 1) + "\"]x", s, "v");
     }
@@ -465,9 +420,8 @@ TEST_F(ClipboardTest, NamesAndStringsWithQuotesBackslashesAndLineBreaksRoundTrip
     std::map<std::string, std::string> expected;
     for (const auto& [name, data] : Dump("src")) {
         const std::size_t bar = name.find('|');
-        const std::string key = name.substr(0, bar + 1);
-        const bool text = data.starts_with("1:");
-        expected[key + Crlf(name.substr(bar + 1))] = text ? Crlf(data) : data;
+        expected[name.substr(0, bar + 1) + Crlf(name.substr(bar + 1))] =
+            data.starts_with("1:") ? Crlf(data) : data;
     }
     EXPECT_EQ(Dump("dst\\src"), expected);
 }
@@ -485,22 +439,18 @@ TEST_F(ClipboardTest, TextOfTheRegFileExporterPastesWithItsContinuationLines) {
     ASSERT_THAT(text, HasSubstr("\\\r\n  "));
     Str("dst", "", "");
     ShowAndSelect("dst", "dst");
-    gui::SetClipboard(text);
-    Expect("Zanver",
-           "Are you sure you want to paste this long value " +
-               FormatValueText(blob, RegBinary, false) + " into the registry?",
-           MessageButtons::OkCancel, Q, MessageResult::Ok);
-    view.PasteFromClipboard(false);
-    std::map<std::string, std::string> expected = Dump("src");
-    EXPECT_EQ(Dump("dst\\src"), expected);
+    ExpectAsk("Are you sure you want to paste this long value " +
+                  FormatValueText(blob, RegBinary, false) + " into the registry?",
+              MessageResult::Ok, MessageButtons::OkCancel);
+    Paste(text);
+    EXPECT_EQ(Dump("dst\\src"), Dump("src"));
 
     // A continuation line without its value line, and other unknown text,
     // are passed over without writing anything.
-    gui::SetClipboard(
+    view.Select(view.TopNode());
+    Paste(
         "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\t]\r\n  41,42,\\\r\n  43\r\n"
         "junk = \"1\"\r\n\"v\" = \"1\"\r\n-\r\n");
-    view.Select(view.TopNode());
-    view.PasteFromClipboard(false);
     EXPECT_EQ(Dump("dst\\t"),
               (std::map<std::string, std::string>{{"|", std::string("1:") + '\0'},
                                                   {"|v", std::string("1:1") + '\0'}}));
@@ -513,10 +463,13 @@ TEST_F(ClipboardTest, CancelledProgressKeepsWhatWasPastedAndCopiesNothing) {
             "\r\n[HKEY_CLASSES_ROOT\\src\\k" + std::to_string(10000 + i) + "]\r\n\"v\" = \"1\"\r\n";
     Str("dst", "", "");
     ShowAndSelect("dst", "dst");
-    gui::SetClipboard(text);
     int steps = 0;
-    TProgress::StepHook = [&](int) { return ++steps < 100; };
-    view.PasteFromClipboard(false);
+    auto cancelAt100 = [&] {
+        steps = 0;
+        TProgress::StepHook = [&](int) { return ++steps < 100; };
+    };
+    cancelAt100();
+    Paste(text);
     int pasted = 0;
     while (KeyExists(HKEY_CLASSES_ROOT, "dst\\k" + std::to_string(10000 + pasted)))
         ++pasted;
@@ -534,8 +487,7 @@ TEST_F(ClipboardTest, CancelledProgressKeepsWhatWasPastedAndCopiesNothing) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "big\\k11499"));
     view.Select(view.TopNode());
     gui::SetClipboard("before");
-    steps = 0;
-    TProgress::StepHook = [&](int) { return ++steps < 100; };
+    cancelAt100();
     view.CopyToClipboard();
     EXPECT_EQ(gui::Clipboard(), "before");
     EXPECT_TRUE(view.ClipText.empty());

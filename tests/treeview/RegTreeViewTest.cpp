@@ -27,14 +27,24 @@ void DumpNode(const TRegTreeNode* node, int depth, std::string& out) {
         DumpNode(node->Child(i), depth + 1, out);
 }
 
+// The message of the E that f throws, or "no error".
+template <class E = Exception, class F>
+std::string ErrorOf(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
 class RegTreeViewTest : public GuiTest {
   protected:
     static void Set(const std::string& path, const std::string& name, const std::string& text) {
         SetValueText(HKEY_CLASSES_ROOT, path, name, text);
     }
     static void MakeKey(const std::string& path) {
-        TRegistry registry(HKEY_CLASSES_ROOT);
-        ASSERT_TRUE(registry.CreateKey(path));
+        ASSERT_TRUE(TRegistry(HKEY_CLASSES_ROOT).CreateKey(path));
     }
     // The tree, one caption a line, indented by depth, in the shown order.
     std::string Tree() const {
@@ -44,11 +54,18 @@ class RegTreeViewTest : public GuiTest {
         return out;
     }
     TRegTreeNode* Node(const std::string& path) { return view.FindNode(path, false); }
+    std::vector<std::string> ValueNames(const std::string& path) {
+        TRegistry registry(HKEY_CLASSES_ROOT);
+        std::vector<std::string> names;
+        EXPECT_TRUE(registry.OpenKey(path, false));
+        registry.GetValueNames(names);
+        return names;
+    }
 
     TRegTreeView view;
 };
 
-TEST_F(RegTreeViewTest, LoadsTwoLevelsAndDefaultValuesOfTheThird) {
+TEST_F(RegTreeViewTest, LoadsTwoLevelsAndDefaultValuesOfTheThirdThenTheRestOnExpanding) {
     Set("a", "", "\"A\"");
     Set("a", "v", "\"x\"");
     Set("a\\b", "", "\"B\"");
@@ -56,20 +73,13 @@ TEST_F(RegTreeViewTest, LoadsTwoLevelsAndDefaultValuesOfTheThird) {
     Set("a\\b\\c", "cv", "dword: 00000001");
     Set("a\\b\\c\\d", "", "\"D\"");
     MakeKey("a\\b\\e");
-
     view.RefreshPath("a", false);
-    EXPECT_EQ(Tree(),
-              "a = \"A\"\n"
-              "  b = \"B\"\n"
-              "    c = \"C\"\n"
-              "    e\n"
-              "  v = \"x\"\n");
+    EXPECT_EQ(Tree(), "a = \"A\"\n  b = \"B\"\n    c = \"C\"\n    e\n  v = \"x\"\n");
     TRegTreeNode* top = view.TopNode();
     TRegTreeNode* b = Node("a\\b");
     TRegTreeNode* c = Node("a\\b\\c");
     EXPECT_TRUE(top->Loaded && top->Complete);
-    EXPECT_TRUE(b->Loaded);
-    EXPECT_FALSE(b->Complete);
+    EXPECT_TRUE(b->Loaded && !b->Complete);
     EXPECT_FALSE(c->Loaded || c->Complete);
     // The node asked for is selected, and left as it was (collapsed).
     EXPECT_EQ(view.Selected(), top);
@@ -82,16 +92,10 @@ TEST_F(RegTreeViewTest, LoadsTwoLevelsAndDefaultValuesOfTheThird) {
     view.LoadPending();
     EXPECT_EQ(view.PendingNode, nullptr);
     EXPECT_EQ(Node("a\\b"), b);
-    EXPECT_TRUE(b->Complete);
-    EXPECT_TRUE(b->isExpanded());
+    EXPECT_TRUE(b->Complete && b->isExpanded());
     EXPECT_EQ(Tree(),
-              "a = \"A\"\n"
-              "  b = \"B\"\n"
-              "    c = \"C\"\n"
-              "      cv = dword: 00000001\n"
-              "      d = \"D\"\n"
-              "    e\n"
-              "  v = \"x\"\n");
+              "a = \"A\"\n  b = \"B\"\n    c = \"C\"\n      cv = dword: 00000001\n"
+              "      d = \"D\"\n    e\n  v = \"x\"\n");
     // One node is pending at a time; a complete node expands without a reload.
     c->setExpanded(true);
     EXPECT_EQ(view.PendingNode, c);
@@ -101,7 +105,7 @@ TEST_F(RegTreeViewTest, LoadsTwoLevelsAndDefaultValuesOfTheThird) {
     EXPECT_EQ(view.PendingNode, nullptr);
 }
 
-TEST_F(RegTreeViewTest, ReloadFollowsChangesBehindTheViewsBack) {
+TEST_F(RegTreeViewTest, ReloadFollowsChangesBehindTheViewsBackKeepingNodes) {
     Set("a", "v1", "\"1\"");
     Set("a", "v2", "\"2\"");
     MakeKey("a\\s1");
@@ -111,32 +115,21 @@ TEST_F(RegTreeViewTest, ReloadFollowsChangesBehindTheViewsBack) {
     TRegTreeNode* v1 = Node("a\\v1");
     ASSERT_NE(v1, nullptr);
     view.Select(v1);
-
     ASSERT_TRUE(DeleteValue(HKEY_CLASSES_ROOT, "a", "v2"));
     Set("a", "v1", "\"changed\"");
     Set("a", "v3", "hex: 01");
-    TRegistry registry(HKEY_CLASSES_ROOT);
-    registry.MoveKey("a\\s2", "a\\S2new", true);
+    TRegistry(HKEY_CLASSES_ROOT).MoveKey("a\\s2", "a\\S2new", true);
     ASSERT_TRUE(store.SetUnreadable(HKEY_LOCAL_MACHINE, "Software\\Classes\\a\\s3", true));
-
     view.RefreshPath("a", true);
-    EXPECT_EQ(Tree(),
-              "a\n"
-              "  s1\n"
-              "  S2new = \"moved\"\n"
-              "  v1 = \"changed\"\n"
-              "  v3 = hex: 01\n");
-    // The value's node is the same one, and still selected.
+    EXPECT_EQ(Tree(), "a\n  s1\n  S2new = \"moved\"\n  v1 = \"changed\"\n  v3 = hex: 01\n");
     EXPECT_EQ(Node("a\\v1"), v1);
     EXPECT_EQ(view.Selected(), v1);
-}
 
-TEST_F(RegTreeViewTest, ReloadOfAKeyWithManyChildrenKeepsTheirNodes) {
+    // Many children; a value and a subkey of the same name stay two nodes.
     for (int i = 0; i < 50; ++i) {
         Set("big\\k" + std::to_string(i), "", "\"" + std::to_string(i) + "\"");
         Set("big", "v" + std::to_string(i), "dword: 00000001");
     }
-    // A value and a subkey of the same name stay two nodes.
     Set("big\\k7", "", "\"key\"");
     Set("big", "k7", "\"value\"");
     view.RefreshPath("big", false);
@@ -184,19 +177,11 @@ TEST_F(RegTreeViewTest, NodesStaySortedWhenAddedOrRenamed) {
     view.ShowValue("a", "A0", "\"first\"");
     view.EditFinished(Node("a\\d"), "D2");
     view.EndUpdate();
-    EXPECT_EQ(Tree(),
-              "a\n"
-              "  A0 = \"first\"\n"
-              "  c\n"
-              "  D2\n"
-              "  E = \"v\"\n"
-              "  f\n"
-              "  z\n"
-              "  _x\n");
+    EXPECT_EQ(Tree(), "a\n  A0 = \"first\"\n  c\n  D2\n  E = \"v\"\n  f\n  z\n  _x\n");
     EXPECT_TRUE(view.isSortingEnabled());
 }
 
-TEST_F(RegTreeViewTest, RefreshPathRestoresSelectionAndExpandedState) {
+TEST_F(RegTreeViewTest, RefreshAndLoadKeyPathRestoreSelectionAndExpandedState) {
     MakeKey("a\\b\\c\\d");
     MakeKey("a\\x\\y");
     view.RefreshPath("a", false);
@@ -205,14 +190,12 @@ TEST_F(RegTreeViewTest, RefreshPathRestoresSelectionAndExpandedState) {
     view.RefreshPath("a", true);
     EXPECT_EQ(view.Selected(), b);
     EXPECT_FALSE(b->isExpanded());
-
     b->setExpanded(true);
     view.LoadPending();
     EXPECT_EQ(view.Selected(), b);
     view.RefreshPath("a", true);
     EXPECT_EQ(view.Selected(), b);
     EXPECT_TRUE(b->isExpanded());
-
     // A path that is gone: its deepest existing ancestor, expanded.
     view.RefreshPath("a\\b\\c\\gone\\deeper", false);
     TRegTreeNode* c = Node("a\\b\\c");
@@ -222,19 +205,15 @@ TEST_F(RegTreeViewTest, RefreshPathRestoresSelectionAndExpandedState) {
     view.RefreshPath("a\\x\\y", false);
     EXPECT_EQ(view.Selected(), view.TopNode());
     EXPECT_EQ(Node("a\\x"), nullptr);
-}
 
-TEST_F(RegTreeViewTest, LoadKeyPathReplacesTheTopForAnotherKey) {
-    MakeKey("a\\b");
-    MakeKey("other\\sub\\deep");
+    // Another key replaces the top.
+    view.ClearTree();
     view.LoadKeyPath("a\\b");
     EXPECT_EQ(view.TopNode()->NodeName(), "a");
+    MakeKey("other\\sub\\deep");
     view.LoadKeyPath("other\\sub");
     ASSERT_EQ(view.topLevelItemCount(), 1);
-    EXPECT_EQ(Tree(),
-              "other\n"
-              "  sub\n"
-              "    deep\n");
+    EXPECT_EQ(Tree(), "other\n  sub\n    deep\n");
     EXPECT_TRUE(view.TopNode()->Complete);
     EXPECT_TRUE(Node("other\\sub")->Loaded);
     // Nothing of the path exists: the tree empties.
@@ -249,15 +228,12 @@ TEST_F(RegTreeViewTest, RootPathIsPutInFrontOfTheTopKey) {
     MakeKey("CLSID\\{2}");
     view.RootPath = "CLSID";
     view.RefreshPath("CLSID\\{1}\\InprocServer32", false);
-    EXPECT_EQ(Tree(),
-              "{1}\n"
-              "  InprocServer32 = \"x.dll\"\n");
+    EXPECT_EQ(Tree(), "{1}\n  InprocServer32 = \"x.dll\"\n");
     TRegTreeNode* server = view.Selected();
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(server->KeyPath(), "CLSID\\{1}\\InprocServer32");
     EXPECT_EQ(view.FindNode("clsid\\{1}\\inprocserver32", false), server);
     EXPECT_EQ(view.RevealPath("CLSID\\{1}\\gone"), view.TopNode());
-
     EXPECT_EQ(view.StripRootPath("clsid\\{1}\\x"), "{1}\\x");
     EXPECT_EQ(view.StripRootPath("CLSIDX\\{1}"), "CLSIDX\\{1}");
     EXPECT_TRUE(view.IsBelowRootPath("clsid\\{2}"));
@@ -265,29 +241,20 @@ TEST_F(RegTreeViewTest, RootPathIsPutInFrontOfTheTopKey) {
     EXPECT_EQ(view.RootedPath("{2}"), "CLSID\\{2}");
     EXPECT_EQ(view.FullPath("\\x"), "HKEY_CLASSES_ROOT\\x");
     EXPECT_EQ(view.FullPath(""), "HKEY_CLASSES_ROOT");
-
-    // Another top below the same root path replaces the first.
     view.LoadKeyPath("CLSID\\{2}");
     EXPECT_EQ(Tree(), "{2}\n");
 }
 
-TEST_F(RegTreeViewTest, ShowAndWriteValueMakeTheNodes) {
+TEST_F(RegTreeViewTest, ShowAndWriteValueMakeTheNodesNewNodesNeedAParentAndAName) {
+    EXPECT_EQ(view.ParentForNew(), nullptr);
     TRegTreeNode* value = view.ShowValue("a\\b", "v", "\"x\"");
-    EXPECT_EQ(Tree(),
-              "a = \"\"\n"
-              "  b\n"
-              "    v = \"x\"\n");
+    EXPECT_EQ(Tree(), "a = \"\"\n  b\n    v = \"x\"\n");
     EXPECT_EQ(value->NodePath(), "a\\b\\v");
     EXPECT_EQ(view.ShowValue("a", "", "\"d\""), view.TopNode());
     EXPECT_EQ(view.ShowValue("a\\b", "V", "\"y\""), value);
     EXPECT_EQ(value->Text(), "v = \"y\"");
-    try {
-        view.ShowValue("z\\q", "v", "\"\"");
-        FAIL();
-    } catch (const Exception& error) {
-        EXPECT_STREQ(error.what(), "Root key name a expected but z found.");
-    }
-
+    EXPECT_EQ(ErrorOf([&] { view.ShowValue("z\\q", "v", "\"\""); }),
+              "Root key name a expected but z found.");
     TRegTreeNode* written = view.WriteValue("a\\b\\c", "w", "dword: 00000002");
     EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "a\\b\\c", "w", false), "dword: 00000002");
     EXPECT_EQ(written->ImageIndex(), kImageBinary);
@@ -298,40 +265,23 @@ TEST_F(RegTreeViewTest, ShowAndWriteValueMakeTheNodes) {
     // Bad value text writes nothing and adds no node.
     EXPECT_THROW(view.WriteValue("a\\b", "bad", "dword: xyz"), Exception);
     EXPECT_EQ(Node("a\\b\\bad"), nullptr);
-}
 
-TEST_F(RegTreeViewTest, NewNodesNeedAParentAndAName) {
-    EXPECT_EQ(view.ParentForNew(), nullptr);
-    Set("a\\b", "v", "\"x\"");
-    view.RefreshPath("a", false);
     view.Select(nullptr);
-    try {
-        view.ParentForNew();
-        FAIL();
-    } catch (const Exception& error) {
-        EXPECT_STREQ(error.what(), "Please select a parent for the new node.");
-    }
-    view.Select(view.FindNode("a\\b\\v", true));
+    EXPECT_EQ(ErrorOf([&] { view.ParentForNew(); }), "Please select a parent for the new node.");
+    view.Select(Node("a\\b\\v"));
     EXPECT_EQ(view.ParentForNew(), Node("a\\b"));
-    try {
-        view.AddKeyNode(Node("a"), "", "");
-        FAIL();
-    } catch (const ERegTreeView& error) {
-        EXPECT_STREQ(error.what(), "Name expected.");
-    }
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] { view.AddKeyNode(Node("a"), "", ""); }), "Name expected.");
 }
 
-TEST_F(RegTreeViewTest, DeleteNode) {
+TEST_F(RegTreeViewTest, DeleteNodeAndFailuresOfTheStore) {
     Set("a\\k", "", "\"x\"");
     Set("a", "v", "\"1\"");
     Set("a", "w", "\"2\"");
     view.RefreshPath("a", false);
-
     // A value someone else has deleted already counts as deleted.
     ASSERT_TRUE(DeleteValue(HKEY_CLASSES_ROOT, "a", "v"));
     EXPECT_TRUE(view.DeleteNode(Node("a\\v")));
     EXPECT_EQ(Node("a\\v"), nullptr);
-
     TRegTreeNode* k = Node("a\\k");
     view.PendingNode = k;
     EXPECT_TRUE(view.DeleteNode(k));
@@ -343,32 +293,23 @@ TEST_F(RegTreeViewTest, DeleteNode) {
     ScopedActiveStore useFaults(faults);
     faults.FailNth(FaultStore::Call::DeleteValue, 1, err::kAccessDenied);
     SetLastErrorCode(err::kAccessDenied);
-    Expect("Error Zanver", "Failed to delete a\\w. " + LastErrorText(), MessageButtons::Ok,
+    const std::string denied = LastErrorText();
+    Expect("Error Zanver", "Failed to delete a\\w. " + denied, MessageButtons::Ok,
            MessageIcon::Stop, MessageResult::Ok);
     EXPECT_FALSE(view.DeleteNode(Node("a\\w")));
     EXPECT_NE(Node("a\\w"), nullptr);
     EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, "a", "w"));
-
     Expect("Zanver", "Delete HKEY_CLASSES_ROOT\\a\\w from the registry?", MessageButtons::YesNo,
            MessageIcon::Question, MessageResult::Yes);
     EXPECT_TRUE(view.ConfirmDelete("a\\w"));
     view.RemoveNode("a\\w");
     EXPECT_EQ(Node("a\\w"), nullptr);
-}
 
-TEST_F(RegTreeViewTest, LoadFailsWhenKeyInformationCannotBeRead) {
-    MakeKey("a");
-    FaultStore faults(store);
-    ScopedActiveStore useFaults(faults);
+    // A load that cannot read the key's information.
+    view.ClearTree();
     faults.FailNth(FaultStore::Call::QueryInfoKey, 1, err::kAccessDenied);
-    SetLastErrorCode(err::kAccessDenied);
-    const std::string expected = "Could not query key a. " + LastErrorText();
-    try {
-        view.RefreshPath("a", false);
-        FAIL();
-    } catch (const ERegTreeView& error) {
-        EXPECT_EQ(error.what(), expected);
-    }
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] { view.RefreshPath("a", false); }),
+              "Could not query key a. " + denied);
     // The bracket around the load ended: sorting is on again.
     EXPECT_TRUE(view.isSortingEnabled());
     EXPECT_EQ(store.OpenHandleCount(), 0u);
@@ -378,37 +319,17 @@ TEST_F(RegTreeViewTest, RenameValueChangesLetterCaseThroughATemporaryName) {
     Set("a", "Abc", "\"1\"");
     Set("a", "Other", "\"2\"");
     view.RenameValue("a", "Abc", "ABC");
-    TRegistry registry(HKEY_CLASSES_ROOT);
-    std::vector<std::string> names;
-    ASSERT_TRUE(registry.OpenKey("a", false));
-    registry.GetValueNames(names);
-    registry.CloseKey();
-    EXPECT_EQ(names, (std::vector<std::string>{"Other", "ABC"}));
-
+    EXPECT_EQ(ValueNames("a"), (std::vector<std::string>{"Other", "ABC"}));
     // Abc0 is taken: the way goes through Abc1, and Abc0 stays.
     Set("a", "Abc0", "\"0\"");
     view.RenameValue("a", "ABC", "Abc");
     EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "a", "Abc", false), "\"1\"");
     EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "a", "Abc0", false), "\"0\"");
-    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "a", "ABC1"));
-    ASSERT_TRUE(registry.OpenKey("a", false));
-    registry.GetValueNames(names);
-    registry.CloseKey();
-    EXPECT_EQ(names, (std::vector<std::string>{"Other", "Abc0", "Abc"}));
-
-    try {
-        view.RenameValue("a", "Abc", "Other");
-        FAIL();
-    } catch (const ERegTreeView& error) {
-        EXPECT_STREQ(error.what(),
-                     "Cannot rename \"Abc\" to \"Other\" because \"Other\" already exists.");
-    }
-    try {
-        view.RenameValue("missing", "Abc", "x");
-        FAIL();
-    } catch (const ERegTreeView& error) {
-        EXPECT_STREQ(error.what(), "Could not open key: missing");
-    }
+    EXPECT_EQ(ValueNames("a"), (std::vector<std::string>{"Other", "Abc0", "Abc"}));
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] { view.RenameValue("a", "Abc", "Other"); }),
+              "Cannot rename \"Abc\" to \"Other\" because \"Other\" already exists.");
+    EXPECT_EQ(ErrorOf<ERegTreeView>([&] { view.RenameValue("missing", "Abc", "x"); }),
+              "Could not open key: missing");
     EXPECT_EQ(store.OpenHandleCount(), 0u);
 }
 
@@ -425,30 +346,24 @@ TEST_F(RegTreeViewTest, InPlaceEditReachesTheOwnerAndTheNode) {
     };
     ASSERT_TRUE(gui::ShowAndFocus(&view));
     view.Select(node);
-
-    gui::PressKey(&view, Qt::Key_F2);
-    auto* editor = view.viewport()->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
-    gui::PressKey(editor, Qt::Key_A, Qt::ControlModifier);
-    gui::Type(editor, "v = dword: 0000000");
-    gui::PressKey(editor, Qt::Key_Escape);
-    gui::ProcessEvents();
-    EXPECT_TRUE(edited.empty());
-    EXPECT_EQ(node->Text(), "v = \"old\"");
-
-    gui::PressKey(&view, Qt::Key_F2);
-    editor = view.viewport()->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
-    gui::PressKey(editor, Qt::Key_A, Qt::ControlModifier);
-    gui::Type(editor, "v = dword: 0000000");
-    gui::PressKey(editor, Qt::Key_Return);
-    gui::ProcessEvents();
+    for (const int endKey : {Qt::Key_Escape, Qt::Key_Return}) {
+        gui::PressKey(&view, Qt::Key_F2);
+        auto* editor = view.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        gui::PressKey(editor, Qt::Key_A, Qt::ControlModifier);
+        gui::Type(editor, "v = dword: 0000000");
+        gui::PressKey(editor, endKey);
+        gui::ProcessEvents();
+        if (endKey == Qt::Key_Escape) {
+            EXPECT_TRUE(edited.empty());
+            EXPECT_EQ(node->Text(), "v = \"old\"");
+        }
+    }
     EXPECT_EQ(edited, std::vector<std::string>{"v = dword: 0000000"});
     EXPECT_EQ(node->Text(), "v = dword: 00000005");
     EXPECT_EQ(node->ValueType, 4);
     EXPECT_EQ(node->ImageIndex(), kImageBinary);
     EXPECT_FALSE(view.IsEditing());
-
     // The owner may refuse an edit.
     view.OnEditing = [](TRegTreeNode*) { return false; };
     view.EditSelected();

@@ -51,9 +51,18 @@ void MakeRichKey(const std::string& top) {
     }
 }
 
-class ZVRegTreeViewTest : public ZVTreeTest {};
+// The message of the E that f throws, or "no error".
+template <class E = Exception, class F>
+std::string ErrorOf(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "no error";
+}
 
-// New nodes.
+using ZVRegTreeViewTest = ZVTreeTest;
 
 TEST_F(ZVRegTreeViewTest, NewNodesGetFreeNamesAndCanBeUndone) {
     OptionFlags = 0;
@@ -100,17 +109,7 @@ TEST_F(ZVRegTreeViewTest, NewNodesGetFreeNamesAndCanBeUndone) {
 TEST_F(ZVRegTreeViewTest, NewExtensionAtTheTopOfAnEmptyTree) {
     MakeKey(".NewExt");
     ASSERT_TRUE(gui::ShowAndFocus(&view));
-    EXPECT_THROW(
-        {
-            try {
-                view.CreateNew(1, true);
-            } catch (const EZanver& e) {
-                EXPECT_STREQ(e.what(), "Can only create keys in root.");
-                throw;
-            }
-        },
-        EZanver);
-    // Declined: nothing is made.
+    EXPECT_EQ(ErrorOf<EZanver>([&] { view.CreateNew(1, true); }), "Can only create keys in root.");
     ExpectConfirm("Create HKEY_CLASSES_ROOT\\.NewExt1?", MessageResult::No);
     view.CreateNew(-1, true);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".NewExt1"));
@@ -137,8 +136,6 @@ TEST_F(ZVRegTreeViewTest, NewExtensionAtTheTopOfAnEmptyTree) {
     view.CreateNew(-1, true);
     EXPECT_EQ(view.EditControl(), nullptr);
 }
-
-// Deletes.
 
 TEST_F(ZVRegTreeViewTest, DeletedKeyComesBackByteForByteAndTheBackupGoes) {
     MakeRichKey("txtfile");
@@ -242,10 +239,20 @@ TEST_F(ZVRegTreeViewTest, FailedMoveIntoTheBackupLosesNothing) {
     }
 }
 
-TEST_F(ZVRegTreeViewTest, DeletingValuesAsksAndRecords) {
+TEST_F(ZVRegTreeViewTest, DeletingValuesAndConfirmedKeysAsksAndRecords) {
     Set("a", "", "\"x\"");
     Set("a", "v", "dword: 00000005");
+    Set("a\\b", "", "\"B\"");
     view.RefreshPath("a", false);
+    EXPECT_TRUE(view.DeleteKeyConfirmed("a\\missing"));
+    ExpectConfirm("Delete key HKEY_CLASSES_ROOT\\a\\b?", MessageResult::No);
+    EXPECT_FALSE(view.DeleteKeyConfirmed("a\\b"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\b"));
+    ExpectConfirm("Delete key HKEY_CLASSES_ROOT\\a\\b?");
+    EXPECT_TRUE(view.DeleteKeyConfirmed("a\\b"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\b"));
+    EXPECT_EQ(Node("a\\b"), nullptr);
+    ClearUndoList();
 
     ExpectConfirm("Delete default value of HKEY_CLASSES_ROOT\\a\\ from the registry?",
                   MessageResult::No);
@@ -284,21 +291,6 @@ TEST_F(ZVRegTreeViewTest, DeletingValuesAsksAndRecords) {
     EXPECT_TRUE(UndoList.Empty());
     EXPECT_NE(Node("a\\v"), nullptr);
 }
-
-TEST_F(ZVRegTreeViewTest, DeleteKeyConfirmedAsksOnlyForAnExistingKey) {
-    Set("a\\b", "", "\"B\"");
-    view.RefreshPath("a", false);
-    EXPECT_TRUE(view.DeleteKeyConfirmed("a\\missing"));
-    ExpectConfirm("Delete key HKEY_CLASSES_ROOT\\a\\b?", MessageResult::No);
-    EXPECT_FALSE(view.DeleteKeyConfirmed("a\\b"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\b"));
-    ExpectConfirm("Delete key HKEY_CLASSES_ROOT\\a\\b?");
-    EXPECT_TRUE(view.DeleteKeyConfirmed("a\\b"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\b"));
-    EXPECT_EQ(Node("a\\b"), nullptr);
-}
-
-// In-place editing.
 
 TEST_F(ZVRegTreeViewTest, KeystrokesAreRecordedOnlyWhileTheEditLasts) {
     Set("a", "v", "\"x\"");
@@ -355,33 +347,28 @@ TEST_F(ZVRegTreeViewTest, KeystrokesAreRecordedOnlyWhileTheEditLasts) {
     EXPECT_EQ(UndoList.LastDescription(), "earlier");
 }
 
-TEST_F(ZVRegTreeViewTest, EditUndoStartsTheEditAgainWhenItHasEnded) {
+TEST_F(ZVRegTreeViewTest, EditsThatStartAgainLater) {
+    MakeKey("a\\plain");
+    Set("a\\word", "", "dword: 00000001");
     Set("a", "v", "\"x\"");
     view.RefreshPath("a", false);
     ASSERT_TRUE(gui::ShowAndFocus(&view));
+    // An edit undo puts the text back, restarting the edit that has ended.
     TUndo record;
     record.Value = "a\\v\rv = \"old\"";
     EXPECT_TRUE(TZVRegTreeView::EditUndo(&view, record));
-    QLineEdit* editor = view.EditControl();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->text(), "v = \"old\"");
-    EXPECT_EQ(editor->selectedText(), "old");
-    // Setting the text made no record.
-    EXPECT_TRUE(UndoList.Empty());
+    ASSERT_NE(view.EditControl(), nullptr);
+    EXPECT_EQ(view.EditControl()->text(), "v = \"old\"");
+    EXPECT_EQ(view.EditControl()->selectedText(), "old");
+    EXPECT_TRUE(UndoList.Empty());  // setting the text made no record
     Escape();
     record.Value = "a\\gone\rtext";
     EXPECT_TRUE(TZVRegTreeView::EditUndo(&view, record));
     EXPECT_EQ(view.EditControl(), nullptr);
-}
 
-TEST_F(ZVRegTreeViewTest, EditOfAKeyWithoutValueStartsAgainWithTheValuePart) {
-    MakeKey("a\\plain");
-    Set("a\\word", "", "dword: 00000001");
-    view.RefreshPath("a", false);
-    ASSERT_TRUE(gui::ShowAndFocus(&view));
+    // A key without value: refused at first, the caption first shows the value part.
     view.Select(Node("a\\plain"));
     view.EditSelected();
-    // Refused for now: the caption first shows the value part.
     EXPECT_EQ(view.EditControl(), nullptr);
     EXPECT_EQ(Caption("a\\plain"), "plain = ");
     EXPECT_EQ(view.EditNode(), Node("a\\plain"));
@@ -408,8 +395,6 @@ TEST_F(ZVRegTreeViewTest, EditOfAKeyWithoutValueStartsAgainWithTheValuePart) {
     EXPECT_FALSE(view.StartPendingEdit());
 }
 
-// Class identifiers of the selection.
-
 TEST_F(ZVRegTreeViewTest, SelectionShowsTheClassesItNames) {
     const std::string known = "{00000000-0000-0000-C000-000000000046}";
     const std::string unknown = "{11111111-2222-3333-4444-555555555555}";
@@ -433,8 +418,6 @@ TEST_F(ZVRegTreeViewTest, SelectionShowsTheClassesItNames) {
     EXPECT_EQ(status.back(), std::make_pair(std::string(), 1));
     EXPECT_TRUE(view.GuidsOfSelected().empty());
 }
-
-// Showing keys, the caption, the focus and the events of a move.
 
 TEST_F(ZVRegTreeViewTest, ShowKeyCaptionFocusAndMoveEvents) {
     Set("a\\b", "", "\"B\"");
