@@ -3,6 +3,8 @@
 // Shared parts of the Google Benchmark programs that drive Qt widgets on the
 // generated data set.
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 #include <string>
 
@@ -35,6 +37,15 @@ class BenchDataSet {
     double scale_ = 0;
     std::string path_;
 };
+
+// Registers fn(state, args...) as the benchmark name, timed in milliseconds
+// over 3 runs (each run of these benchmarks takes a second or so).
+template <class Fn, class... Args>
+void RegisterMilliseconds(const std::string& name, Fn fn, Args... args) {
+    benchmark::RegisterBenchmark(name.c_str(), fn, args...)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+}
 
 // main() of such a program: a QApplication on the offscreen platform (unless
 // QT_QPA_PLATFORM names another), then the benchmarks that registerAll

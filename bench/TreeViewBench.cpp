@@ -222,18 +222,9 @@ void RegisterAll() {
     for (const auto& store : stores) {
         for (const auto& scale : scales) {
             const std::string suffix = std::string("/") + store.name + "/" + scale.name;
-            benchmark::RegisterBenchmark(("ShowClsid" + suffix).c_str(), BM_ShowClsid, store.kind,
-                                         scale.scale)
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(3);
-            benchmark::RegisterBenchmark(("CopyClsid" + suffix).c_str(), BM_CopyClsid, store.kind,
-                                         scale.scale)
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(3);
-            benchmark::RegisterBenchmark(("PasteClsid" + suffix).c_str(), BM_PasteClsid, store.kind,
-                                         scale.scale)
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(3);
+            RegisterMilliseconds("ShowClsid" + suffix, BM_ShowClsid, store.kind, scale.scale);
+            RegisterMilliseconds("CopyClsid" + suffix, BM_CopyClsid, store.kind, scale.scale);
+            RegisterMilliseconds("PasteClsid" + suffix, BM_PasteClsid, store.kind, scale.scale);
         }
     }
 }

@@ -142,17 +142,9 @@ void RegisterAll() {
     } stores[] = {{StoreKind::Memory, "Memory"}, {StoreKind::Sqlite, "Sqlite"}};
     for (const auto& store : stores) {
         const std::string suffix = std::string("/") + store.name;
-        benchmark::RegisterBenchmark(("DeleteClsid" + suffix).c_str(), BM_DeleteClsid, store.kind)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
-        benchmark::RegisterBenchmark(("StoreMoveClsid" + suffix).c_str(), BM_StoreMoveClsid,
-                                     store.kind)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
-        benchmark::RegisterBenchmark(("UndoDeleteClsid" + suffix).c_str(), BM_UndoDeleteClsid,
-                                     store.kind)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
+        RegisterMilliseconds("DeleteClsid" + suffix, BM_DeleteClsid, store.kind);
+        RegisterMilliseconds("StoreMoveClsid" + suffix, BM_StoreMoveClsid, store.kind);
+        RegisterMilliseconds("UndoDeleteClsid" + suffix, BM_UndoDeleteClsid, store.kind);
     }
 }
 

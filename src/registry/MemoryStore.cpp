@@ -393,12 +393,9 @@ long MemoryStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, 
         return rc;
     std::vector<std::string> sourceNames;
     std::vector<std::string> destNames;
-    if (SplitKeyPath(sourceSubKey, sourceNames) != err::kSuccess ||
-        SplitKeyPath(destSubKey, destNames) != err::kSuccess || sourceNames.empty() ||
-        destNames.empty())
-        return err::kInvalidParameter;
-    const std::string newName = destNames.back();
-    destNames.pop_back();
+    std::string newName;
+    if (const long rc = SplitMovePaths(sourceSubKey, destSubKey, sourceNames, destNames, newName))
+        return rc;
     const std::shared_ptr<Node> node = Walk(from->node, sourceNames);
     const std::shared_ptr<Node> parent = Walk(to->node, destNames);
     if (!node || !parent)

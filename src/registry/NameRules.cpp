@@ -1,5 +1,7 @@
 #include "NameRules.h"
 
+#include <utility>
+
 #include "ErrorCodes.h"
 #include "Store.h"
 
@@ -53,6 +55,18 @@ long SplitKeyPath(std::string_view path, std::vector<std::string>& names) {
             break;
         start = end + 1;
     }
+    return err::kSuccess;
+}
+
+long SplitMovePaths(std::string_view source, std::string_view dest,
+                    std::vector<std::string>& sourceNames,
+                    std::vector<std::string>& destParentNames, std::string& destName) {
+    if (SplitKeyPath(source, sourceNames) != err::kSuccess ||
+        SplitKeyPath(dest, destParentNames) != err::kSuccess || sourceNames.empty() ||
+        destParentNames.empty())
+        return err::kInvalidParameter;
+    destName = std::move(destParentNames.back());
+    destParentNames.pop_back();
     return err::kSuccess;
 }
 

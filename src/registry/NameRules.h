@@ -21,6 +21,13 @@ int CompareNames(std::string_view a, std::string_view b);
 // kInvalidParameter (ErrorCodes.h).
 long SplitKeyPath(std::string_view path, std::vector<std::string>& names);
 
+// The paths of a key move: the names of the source path, the names of the
+// destination's parent path, and the destination's own name. Both paths must
+// name a key (not be empty); kInvalidParameter otherwise.
+long SplitMovePaths(std::string_view source, std::string_view dest,
+                    std::vector<std::string>& sourceNames,
+                    std::vector<std::string>& destParentNames, std::string& destName);
+
 bool ValidValueName(std::string_view name);
 
 }  // namespace zanver

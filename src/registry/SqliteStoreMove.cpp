@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "ErrorCodes.h"
+#include "NameRules.h"
 #include "SqliteStatement.h"
 
 namespace zanver {
@@ -60,12 +61,9 @@ long SqliteStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, 
         return rc;
     std::vector<std::string> sourceNames;
     std::vector<std::string> destNames;
-    if (SplitKeyPath(sourceSubKey, sourceNames) != err::kSuccess ||
-        SplitKeyPath(destSubKey, destNames) != err::kSuccess || sourceNames.empty() ||
-        destNames.empty())
-        return err::kInvalidParameter;
-    const std::string newName = destNames.back();
-    destNames.pop_back();
+    std::string newName;
+    if (const long rc = SplitMovePaths(sourceSubKey, destSubKey, sourceNames, destNames, newName))
+        return rc;
 
     WriteScope scope(*this);
     if (scope.Status() != err::kSuccess)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "Exception.h"
 #include "KeyPaths.h"
 #include "LastError.h"
@@ -14,16 +15,6 @@ namespace {
 std::string ErrorText(long code) {
     SetLastErrorCode(code);
     return LastErrorText();
-}
-
-template <typename F>
-std::string MessageOf(F&& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
 }
 
 }  // namespace
@@ -108,11 +99,11 @@ TEST_F(RegistryAccess, WriteStringFailureNamesValueKeyAndText) {
     EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, ".abc", ""));
 
     faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, ""); }),
+    EXPECT_EQ(ErrorOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "", false, ""); }),
               "Failed to set default value for key HKEY_CLASSES_ROOT\\.abc to empty string. " +
                   ErrorText(err::kAccessDenied));
     faults.FailNth(Call::CreateKey, 1, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "Content Type", true, "x"); }),
+    EXPECT_EQ(ErrorOf([] { WriteString(HKEY_CLASSES_ROOT, ".abc", "Content Type", true, "x"); }),
               "Failed to set value Content Type of key HKEY_CLASSES_ROOT\\.abc to x. " +
                   ErrorText(err::kAccessDenied));
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "Content Type"));
@@ -134,7 +125,7 @@ TEST_F(RegistryAccess, CreateKeyReportsWhetherTheKeyExisted) {
 
     faults.FailNth(Call::CreateKey, 1, err::kAccessDenied);
     EXPECT_EQ(
-        MessageOf([&] { CreateKey(HKEY_CLASSES_ROOT, "z", kKeyAllAccess, existed); }),
+        ErrorOf([&] { CreateKey(HKEY_CLASSES_ROOT, "z", kKeyAllAccess, existed); }),
         "Could not create or open key HKEY_CLASSES_ROOT\\z. " + ErrorText(err::kAccessDenied));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "z"));
 }
@@ -148,14 +139,13 @@ TEST_F(RegistryAccess, CopyValueCopiesTypeAndBytesOrSaysWhatFailed) {
     EXPECT_EQ(type, 0x1234u);
     EXPECT_EQ(data, (Bytes{0, 1, 0, 2}));
 
-    EXPECT_EQ(MessageOf([] {
-                  CopyValue(HKEY_CLASSES_ROOT, "src", "none", HKEY_CURRENT_USER, "dst", "w");
-              }),
-              "Failed to retrieve HKEY_CLASSES_ROOT\\src\\none from the registry. " +
-                  ErrorText(err::kFileNotFound));
+    EXPECT_EQ(
+        ErrorOf([] { CopyValue(HKEY_CLASSES_ROOT, "src", "none", HKEY_CURRENT_USER, "dst", "w"); }),
+        "Failed to retrieve HKEY_CLASSES_ROOT\\src\\none from the registry. " +
+            ErrorText(err::kFileNotFound));
     faults.FailNth(Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(
-        MessageOf([] { CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst", ""); }),
+        ErrorOf([] { CopyValue(HKEY_CLASSES_ROOT, "src", "v", HKEY_CURRENT_USER, "dst", ""); }),
         "Failed to write HKEY_CURRENT_USER\\dst\\ to the registry. " +
             ErrorText(err::kAccessDenied));
 }
@@ -193,10 +183,10 @@ TEST_F(RegistryAccess, DeleteKeyTreeKeepsWhatItCannotDelete) {
 TEST_F(RegistryAccess, DeleteKeyTreeNamesTheKeyItCouldNotQuery) {
     Put(HKEY_CLASSES_ROOT, "top\\sub\\leaf", "", RegSz, Sz(""));
     faults.FailNth(Call::QueryInfoKey, 1, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
+    EXPECT_EQ(ErrorOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
               "Could not query key top. " + ErrorText(err::kAccessDenied));
     faults.FailNth(Call::QueryInfoKey, 2, err::kAccessDenied);
-    EXPECT_EQ(MessageOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
+    EXPECT_EQ(ErrorOf([] { DeleteKeyTree(HKEY_CLASSES_ROOT, "top"); }),
               "Could not query key sub. " + ErrorText(err::kAccessDenied));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "top\\sub\\leaf"));
     EXPECT_EQ(memory.OpenHandleCount(), 0u);

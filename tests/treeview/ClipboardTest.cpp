@@ -9,6 +9,7 @@
 
 #include "ActiveStore.h"
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "FaultStore.h"
 #include "GuiFixture.h"
 #include "Progress.h"
@@ -60,17 +61,6 @@ std::map<std::string, std::string> Dump(const std::string& key) {
     std::map<std::string, std::string> out;
     Dump(key, "", out);
     return out;
-}
-
-// The message of the E that f throws, or "no error".
-template <class E = Exception, class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
 }
 
 // Lone carriage returns and line feeds become CR LF.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "FaultStore.h"
 #include "GuiFixture.h"
 #include "LastError.h"
@@ -25,17 +26,6 @@ void DumpNode(const TRegTreeNode* node, int depth, std::string& out) {
     out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + node->Text() + "\n";
     for (int i = 0; i < node->childCount(); ++i)
         DumpNode(node->Child(i), depth + 1, out);
-}
-
-// The message of the E that f throws, or "no error".
-template <class E = Exception, class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
 }
 
 class RegTreeViewTest : public GuiTest {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "Errors.h"
 #include "FaultStore.h"
 #include "ZVTreeFixture.h"
@@ -49,17 +50,6 @@ void MakeRichKey(const std::string& top) {
             SetRawValue(HKEY_CLASSES_ROOT, key, "short", 4, shortWord.data(), shortWord.size()));
         ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, key, "type99", 99, odd.data(), odd.size()));
     }
-}
-
-// The message of the E that f throws, or "no error".
-template <class E = Exception, class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
 }
 
 using ZVRegTreeViewTest = ZVTreeTest;
