@@ -1,0 +1,1 @@
+// Placeholder until its owner writes this file.
