@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "ActiveStore.h"
+#include "ProgramStore.h"
 #include "RegCommands.h"
 #include "ResetStore.h"
 #include "SeedRegistry.h"
-#include "SeededStore.h"
 #include "StoreLocation.h"
 
 int main(int argc, char** argv) {
@@ -23,13 +23,10 @@ int main(int argc, char** argv) {
         return zanver::RunResetStore(args, path, zanver::SeedRegistryText(), std::cin, std::cout,
                                      std::cerr);
 
-    // A new store starts with the bundled associations.
-    std::string error;
-    const auto store = zanver::OpenSeededStore(path, zanver::SeedRegistryText(), error);
-    if (!store) {
-        std::cerr << error << '\n';
-        return 1;
-    }
+    int exitCode = 0;
+    const auto store = zanver::OpenProgramStore(path, std::cerr, exitCode);
+    if (!store)
+        return exitCode;
     zanver::ScopedActiveStore active(*store);
     return zanver::RunRegCommand(args, std::cout, std::cerr);
 }

@@ -11,13 +11,12 @@
 #include "ActiveStore.h"
 #include "AppTitle.h"
 #include "KeyPaths.h"
+#include "ProgramStore.h"
 #include "QtGuard.h"
 #include "QtPrompter.h"
 #include "QtText.h"
 #include "RegTreeView.h"
 #include "RootKeys.h"
-#include "SeedRegistry.h"
-#include "SeededStore.h"
 #include "StoreLocation.h"
 
 int main(int argc, char** argv) {
@@ -36,16 +35,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (path.empty()) {
-        std::cerr << "No store file: give one with --store PATH.\n";
-        return 2;
-    }
-    std::string error;
-    const auto store = zanver::OpenSeededStore(path, zanver::SeedRegistryText(), error);
-    if (!store) {
-        std::cerr << error << '\n';
-        return 1;
-    }
+    int exitCode = 0;
+    const auto store = zanver::OpenProgramStore(path, std::cerr, exitCode);
+    if (!store)
+        return exitCode;
     zanver::ScopedActiveStore active(*store);
     zanver::SetAppTitle(zanver::kProgramName);
     zanver::InstallQtPrompter();

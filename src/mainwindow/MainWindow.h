@@ -265,6 +265,14 @@ class TZVFormMain : public QWidget, public WindowHost, public ActiveControlSourc
     // Places the frame's parts: tool bar, extension group, splitter, file
     // type group filling the rest.
     void ArrangeFrame();
+    // -- added with the frame builder (MainWindowBuild.cpp, Layout.cpp) --
+    // Asks for the deferred re-size of the extension group box: sets
+    // PendingExtTreeSize and starts Timer, whose tick runs TimerTimer.
+    void RequestExtTreeSize();
+    // Gives control its context menu (nullptr: none). A control that carries
+    // PopupMenuAll also takes the menu's shortcuts.
+    void SetPopupMenu(QWidget* control, QMenu* menu);
+    // -- end of the frame builder's additions --
 
     // ---- WindowHost and ActiveControlSource ------------------------------------------------
     void ClearLastFocus() override;

@@ -11,6 +11,7 @@
 #include "Status.h"
 #include "Undo.h"
 #include "UndoBackup.h"
+#include "ZVCheckBox.h"
 
 namespace zanver {
 
@@ -98,7 +99,8 @@ TZVFormMain& MainWindowTest::Open(std::vector<std::string> arguments) {
 
 TZVFormMain& MainWindowTest::OpenShown(std::vector<std::string> arguments) {
     Open(std::move(arguments));
-    EXPECT_TRUE(gui::ShowAndFocus(window.get()));
+    // A control that commits nothing when it is left.
+    EXPECT_TRUE(gui::ShowAndFocus(window->CheckBoxConfirmOpen));
     return *window;
 }
 

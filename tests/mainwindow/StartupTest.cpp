@@ -1,1 +1,208 @@
-// Placeholder until its owner writes this file.
+// Start-up with its command line and settings, the saved geometry, and the
+// clean-up of the backup area with other instances running.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+
+#include <fstream>
+#include <regex>
+
+#include "LockFileInstances.h"
+#include "MainWindowFixture.h"
+#include "Options.h"
+#include "QtText.h"
+#include "Registry.h"
+#include "RegistryAccess.h"
+#include "RootKeys.h"
+#include "RunningInstances.h"
+#include "TempFolder.h"
+#include "UndoBackup.h"
+#include "Vocabulary.h"
+#include "ZVRegTreeView.h"
+
+namespace zanver {
+namespace {
+
+class StartupTest : public MainWindowTest {
+  protected:
+    static void SetSetting(const char* name, std::uint32_t value) {
+        ASSERT_TRUE(WriteDWord(HKEY_CURRENT_USER, kSettingsKey, name, value));
+    }
+    static std::uint32_t Setting(const char* name) {
+        return ReadDWordDef(HKEY_CURRENT_USER, kSettingsKey, name, 0xDEADBEEF);
+    }
+    static bool ScratchExists(const std::string& path) {
+        return KeyExists(HKEY_LOCAL_MACHINE, path);
+    }
+    TempFolder temp;
+};
+
+TEST_F(StartupTest, WithoutArgumentNoExtensionIsShown) {
+    TZVFormMain& w = Open();
+    EXPECT_EQ(w.CmdLinePath, "");
+    EXPECT_EQ(w.CurExt, "");
+    EXPECT_EQ(FromQString(w.windowTitle()), "Zanver");
+    EXPECT_FALSE(w.RegTreeViewExt->isEnabled());
+    EXPECT_TRUE(
+        std::regex_match(UndoBackupBase, std::regex(R"(Software\\KQ\\Zanver\\Undo\\[0-9A-F]{8})")))
+        << UndoBackupBase;
+    EXPECT_EQ(OptionFlags, kDefaultOptionFlags);
+    EXPECT_EQ(w.RegisterEditor, "RegEdit.exe");
+}
+
+TEST_F(StartupTest, FileArgumentSelectsItsExtensionInLowerCase) {
+    // The file need not exist; its extension counts.
+    const std::string missing = temp.File("Notes.TXT");
+    TZVFormMain& w = Open({missing});
+    EXPECT_EQ(w.CmdLinePath, missing);
+    EXPECT_EQ(w.StartExt, ".txt");
+    EXPECT_EQ(w.CurExt, ".txt");
+    EXPECT_EQ(w.CurFileType, "txtfile");
+    EXPECT_EQ(FromQString(w.windowTitle()), "Zanver .txt");
+
+    // A relative name is made absolute; a name without a dot shows nothing.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(ToQString(temp.Path().string()));
+    TZVFormMain& plain = Open({"README"});
+    QDir::setCurrent(before);
+    EXPECT_EQ(plain.CmdLinePath, temp.File("README"));
+    EXPECT_EQ(plain.CurExt, "");
+}
+
+TEST_F(StartupTest, FolderArgumentShowsFolderOrDriveFileType) {
+    TZVFormMain& folder = Open({temp.Path().string()});
+    EXPECT_EQ(folder.CurExt, "");
+    EXPECT_EQ(folder.CurFileType, "Folder");
+    EXPECT_EQ(folder.StartExt, "");
+
+    TZVFormMain& root = Open({"/"});
+    EXPECT_EQ(root.CurExt, "");
+    EXPECT_EQ(root.CurFileType, "Drive");
+}
+
+TEST_F(StartupTest, StoredSettingsAreReadAndMistypedOnesIgnored) {
+    SetSetting("Options", 0x105);  // only the low byte counts
+    WriteString(HKEY_CURRENT_USER, kSettingsKey, "RegisterEditor", false, "myeditor.exe");
+    TZVFormMain& w = Open();
+    EXPECT_EQ(OptionFlags, 5);
+    EXPECT_EQ(w.RegisterEditor, "myeditor.exe");
+
+    WriteString(HKEY_CURRENT_USER, kSettingsKey, "Options", false, "7");
+    WriteString(HKEY_CURRENT_USER, kSettingsKey, "RegisterEditor", true, "expand.exe");
+    TZVFormMain& again = Open();
+    EXPECT_EQ(OptionFlags, kDefaultOptionFlags);
+    EXPECT_EQ(again.RegisterEditor, "RegEdit.exe");
+}
+
+TEST_F(StartupTest, GeometryIsRestoredAndSavedWithItsBounds) {
+    SetSetting("Left", 40);
+    SetSetting("Top", 50);
+    SetSetting("Width", 600);
+    SetSetting("Height", 450);
+    TZVFormMain& w = Open();
+    EXPECT_EQ(w.x(), 40);
+    EXPECT_EQ(w.y(), 50);
+    EXPECT_EQ(w.width(), 600);
+    EXPECT_EQ(w.height(), 450);
+
+    w.move(-20, -30);
+    w.resize(20, 10);
+    w.SaveWindowPos(false);
+    EXPECT_EQ(Setting("Left"), 0u);
+    EXPECT_EQ(Setting("Top"), 0u);
+    EXPECT_EQ(Setting("Width"), 32u);
+    EXPECT_EQ(Setting("Height"), 32u);
+
+    // The associate command stores the right half of the window.
+    w.move(100, 10);
+    w.resize(501, 300);
+    w.SaveWindowPos(true);
+    EXPECT_EQ(Setting("Left"), 350u);
+    EXPECT_EQ(Setting("Width"), 250u);
+    EXPECT_EQ(Setting("Height"), 300u);
+}
+
+TEST_F(StartupTest, ClosingSavesTheNormalGeometry) {
+    TZVFormMain& w = OpenShown();
+    w.move(30, 40);
+    w.resize(560, 420);
+    gui::ProcessEvents();
+    const QRect normal = w.geometry();
+    w.showMaximized();
+    gui::ProcessEvents();
+    w.close();
+    gui::ProcessEvents();
+    EXPECT_FALSE(w.Closing);
+    EXPECT_EQ(Setting("Width"), static_cast<std::uint32_t>(normal.width()));
+    EXPECT_EQ(Setting("Height"), static_cast<std::uint32_t>(normal.height()));
+}
+
+TEST_F(StartupTest, LastInstanceRemovesTheWholeScratchArea) {
+    LockFileInstances mine(ToQString(temp.File("instances")));
+    LockFileInstances other(ToQString(temp.File("instances")));
+    const RunningInstances* previous = SetActiveInstances(&mine);
+
+    // Another run holds the stamp this run would take: this run gets the next.
+    const std::uint32_t otherStamp = other.ClaimStamp(0x1000);
+    Open();
+    const std::string ownBase = UndoBackupBase;
+    const std::string otherBase = std::string(kSettingsKey) + "\\Undo\\00001000";
+    EXPECT_EQ(otherStamp, 0x1000u);
+    EXPECT_NE(ownBase, otherBase);
+    TRegistry(HKEY_LOCAL_MACHINE).CreateKey(ownBase + "\\00000001\\.abc");
+    TRegistry(HKEY_LOCAL_MACHINE).CreateKey(otherBase + "\\00000002\\.xyz");
+
+    Close();
+    EXPECT_FALSE(ScratchExists(ownBase));
+    EXPECT_TRUE(ScratchExists(otherBase + "\\00000002\\.xyz"));
+
+    other.Release();
+    Open();
+    Close();
+    EXPECT_FALSE(ScratchExists(kSettingsKey));
+    SetActiveInstances(const_cast<RunningInstances*>(previous));
+}
+
+// Lock files of other processes: a live one counts as a running instance; once
+// its process has ended the file is stale, does not count and is removed.
+TEST(LockFileInstancesTest, SeesInstancesInOtherProcesses) {
+    TempFolder temp;
+    const QString folder = ToQString(temp.File("instances"));
+    LockFileInstances mine(folder);
+    mine.ClaimStamp(7);
+    EXPECT_FALSE(mine.OthersRunning());
+
+    // A lock file in the form the toolkit writes, naming a sleeping process.
+    const QString lockPath = QDir(folder).filePath("00000009.lock");
+    {
+        QLockFile probe(lockPath);
+        ASSERT_TRUE(probe.tryLock(0));
+        QFile file(lockPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        probe.unlock();
+
+        QProcess sleeper;
+        sleeper.start("sleep", {"30"});
+        ASSERT_TRUE(sleeper.waitForStarted());
+        lines[0] = QByteArray::number(sleeper.processId());
+        lines[1] = "sleep";
+        QFile out(lockPath);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(lines.join('\n'));
+        out.close();
+        EXPECT_TRUE(mine.OthersRunning());
+
+        sleeper.kill();
+        sleeper.waitForFinished();
+    }
+    EXPECT_FALSE(mine.OthersRunning());
+    EXPECT_FALSE(QFile::exists(lockPath));
+}
+
+}  // namespace
+}  // namespace zanver

@@ -6,11 +6,14 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "ComboStatus.h"
 #include "Errors.h"
 #include "GlobalRegistry.h"
+#include "NameRules.h"
 #include "QtGuard.h"
 #include "QtText.h"
 #include "RootKeys.h"
@@ -57,9 +60,80 @@ void TZVComboBox::SaveHistory() {
                    History.Entries());
 }
 
+// The order of a sorted box is the registry's order of key names: letter
+// case ignored, as FoldName gives it.
+static QString SortKey(const QString& text) {
+    return ToQString(FoldName(FromQString(text)));
+}
+
+// The first index of a sorted box whose item does not sort before Key.
+static int LowerBound(const QComboBox& box, const QString& key) {
+    int low = 0;
+    int high = box.count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (SortKey(box.itemText(middle)) < key)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 int TZVComboBox::FindItem(std::string_view text) const {
+    const QString wanted = ToQString(text);
+    if (Sorted) {
+        // The long lists (extensions, file types) are searched by halving.
+        const QString key = SortKey(wanted);
+        const int index = LowerBound(*this, key);
+        return index < count() && SortKey(itemText(index)) == key ? index : -1;
+    }
     // Fixed-string matching ignores letter case unless told otherwise.
-    return findText(ToQString(text), Qt::MatchFixedString);
+    return findText(wanted, Qt::MatchFixedString);
+}
+
+int TZVComboBox::AddItem(std::string_view text) {
+    const QString item = ToQString(text);
+    QScopedValueRollback<bool> quiet(SuppressChange, true);
+    const QString shown = lineEdit()->text();
+    const bool noneSelected = currentIndex() < 0;
+    int index = count();
+    if (Sorted) {
+        // After the items that equal it, so that equal items keep their order.
+        const QString key = SortKey(item);
+        index = LowerBound(*this, key);
+        while (index < count() && !(key < SortKey(itemText(index))))
+            ++index;
+    }
+    insertItem(index, item);
+    // The model may have moved the new item to its place.
+    if (index >= count() || itemText(index) != item)
+        index = findText(item, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    // The toolkit selects the first item put into an empty box.
+    if (noneSelected)
+        setCurrentIndex(-1);
+    SetEditorText(shown);
+    return index;
+}
+
+void TZVComboBox::SetItems(QStringList items) {
+    if (Sorted) {
+        std::vector<std::pair<QString, QString>> keyed;
+        keyed.reserve(static_cast<std::size_t>(items.size()));
+        for (QString& item : items)
+            keyed.emplace_back(SortKey(item), std::move(item));
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        items.clear();
+        for (auto& entry : keyed)
+            items.append(std::move(entry.second));
+    }
+    QScopedValueRollback<bool> quiet(SuppressChange, true);
+    const QString shown = lineEdit()->text();
+    clear();
+    addItems(items);
+    setCurrentIndex(-1);
+    SetEditorText(shown);
 }
 
 void TZVComboBox::SelectOrAddItem(std::string_view text, bool addMissing) {
@@ -70,10 +144,8 @@ void TZVComboBox::SelectOrAddItem(std::string_view text, bool addMissing) {
         // final text counts as a change.
         QScopedValueRollback<bool> quiet(SuppressChange, true);
         int index = FindItem(text);
-        if (index < 0 && addMissing && !wanted.isEmpty()) {
-            addItem(wanted);
-            index = count() - 1;
-        }
+        if (index < 0 && addMissing && !wanted.isEmpty())
+            index = AddItem(text);
         setCurrentIndex(index);
         SetEditorText(wanted);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ class TZVComboBox : public QComboBox, public TZVEntryControl {
 
     // While true, text changes are ignored: no record and no OnChange.
     bool SuppressChange = false;
+    // The items are kept in the registry's order of names (letter case
+    // ignored): single items are inserted at their place, lists are sorted
+    // before they are set, and items are found by halving the list.
+    bool Sorted = false;
     TZVHistory History;
 
     // Reads the history; call once the object name is set. Only a history
@@ -39,6 +44,16 @@ class TZVComboBox : public QComboBox, public TZVEntryControl {
     void SelectOrAddItem(std::string_view text, bool addMissing);
     // SelectOrAddItem without recording (OnChange still runs).
     void SetTextSilently(std::string_view text, bool addMissing);
+    // Whether an item equals Text (letter case ignored).
+    bool HasItem(std::string_view text) const { return FindItem(text) >= 0; }
+    // Adds Text as an item (at its place when Sorted, else at the end) and
+    // returns its index; the box's text and selected item stay, nothing is
+    // recorded and OnChange does not run.
+    int AddItem(std::string_view text);
+    // Replaces all items by Items (sorted first, stably, when Sorted), keeping
+    // the box's text; nothing is recorded and OnChange does not run.
+    void SetItems(QStringList items);
+
     // Removes the first item equal to Text (letter case ignored); the box's
     // text stays.
     void RemoveItem(std::string_view text);

@@ -1,0 +1,24 @@
+#include "ProgramStore.h"
+
+#include "SeedRegistry.h"
+#include "SeededStore.h"
+
+namespace zanver {
+
+std::unique_ptr<SqliteStore> OpenProgramStore(const std::string& path, std::ostream& err,
+                                              int& exitCode) {
+    if (path.empty()) {
+        err << "No store file: give one with --store PATH.\n";
+        exitCode = 2;
+        return nullptr;
+    }
+    std::string error;
+    auto store = OpenSeededStore(path, SeedRegistryText(), error);
+    if (!store) {
+        err << error << '\n';
+        exitCode = 1;
+    }
+    return store;
+}
+
+}  // namespace zanver
