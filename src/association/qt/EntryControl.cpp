@@ -184,6 +184,9 @@ void TZVEntryControl::RecordChange(std::string description) {
 void TZVEntryControl::SetEditorText(const QString& text) {
     QScopedValueRollback<int> internal(internalChange_, internalChange_ + 1);
     Editor()->setText(text);
+    // A field the user is not in shows the start of a long text.
+    if (!Editor()->hasFocus())
+        Editor()->setCursorPosition(0);
 }
 
 bool TZVEntryControl::RestoreRecord(void* target, TUndo& record) {

@@ -28,6 +28,9 @@ void TZVEdit::SetTextSilently(std::string_view text) {
         QScopedValueRollback<bool> notTracking(Tracking, false);
         setText(ToQString(text));
     }
+    // A field the user is not in shows the start of a long text.
+    if (!hasFocus())
+        setCursorPosition(0);
     setModified(false);
 }
 
