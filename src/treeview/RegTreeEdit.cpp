@@ -1,5 +1,7 @@
 // Adding, showing, writing, renaming and deleting the registry items of a
 // registry tree view's nodes, and the end of an in-place edit.
+#include <QPersistentModelIndex>
+
 #include <memory>
 #include <string>
 
@@ -171,8 +173,17 @@ void TRegTreeView::CouldNot(std::string_view path, std::string_view verb) const 
 void TRegTreeView::EditFinished(TRegTreeNode* node, std::string text) {
     if (node == nullptr)
         return;
-    if (OnEdited)
+    if (OnEdited) {
+        // The handler may reload the tree, deleting the node: its caption is
+        // then the tree's business.
+        const QPersistentModelIndex index = indexFromItem(node);
         OnEdited(this, node, text);
+        if (!index.isValid())
+            return;
+        node = AsNode(itemFromIndex(index));
+        if (node == nullptr)
+            return;
+    }
     node->Edited(text);
     node->SetText(text);
 }

@@ -1,10 +1,10 @@
-// Shared set-up of the tree coordination tests: the window's data set with
-// extra keys at every level of both trees, the field refreshes the window
-// asks for, and the driving of in-place edits.
+// Shared set-up of the tree coordination tests: keys at every level below .txt
+// and txtfile, the field refreshes the window asks for, and in-place edits.
 #pragma once
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,14 +14,11 @@
 #include "RegistryAccess.h"
 #include "RootKeys.h"
 #include "Undo.h"
-#include "ValueTextRegistry.h"
 #include "ZVComboBox.h"
-#include "ZVEdit.h"
 #include "ZVRegTreeView.h"
 
 namespace zanver {
 
-// Keys and values at each level below .txt and txtfile.
 inline constexpr char kCoordinationData[] = R"(REGEDIT4
 
 [HKEY_CLASSES_ROOT\.txt\ShellNew]
@@ -30,9 +27,6 @@ inline constexpr char kCoordinationData[] = R"(REGEDIT4
 
 [HKEY_CLASSES_ROOT\.txt\txtfile\ShellNew]
 "FileName"="y.txt"
-
-[HKEY_CLASSES_ROOT\.txt\Other]
-"Plain"="p"
 
 [HKEY_CLASSES_ROOT\txtfile]
 "EditFlags"=dword:00010000
@@ -43,35 +37,27 @@ inline constexpr char kCoordinationData[] = R"(REGEDIT4
 @="icon.dll,1"
 
 [HKEY_CLASSES_ROOT\txtfile\CLSID]
-@="{00021401-0000-0000-C000-000000000046}"
 
 [HKEY_CLASSES_ROOT\txtfile\shell\open\ddeexec]
-@="[open]"
-
-[HKEY_CLASSES_ROOT\txtfile\shell\open\other]
 
 [HKEY_CLASSES_ROOT\txtfile\Misc\Sub]
-@="s"
 )";
 
 class CoordinationTest : public MainWindowTest {
   protected:
     CoordinationTest() { Import(kCoordinationData); }
 
-    // The window showing .txt (and so txtfile), watching the field
-    // refreshes; when shown, the file type tree has the focus.
+    // The window showing .txt and txtfile, recording the field refreshes;
+    // when shown, the file type tree has the focus.
     TZVFormMain& OpenTxt(bool shown = false) {
         TZVFormMain& form = Open();
         form.SelectExtension(".txt", 0);
         if (shown) {
             EXPECT_TRUE(gui::ShowAndFocus(form.RegTreeViewFileType));
         }
-        WatchFields();
-        return form;
-    }
-    void WatchFields() {
         fields.clear();
-        window->FieldRefreshed = [this](PanelField field) { fields.push_back(field); };
+        form.FieldRefreshed = [this](PanelField field) { fields.push_back(field); };
+        return form;
     }
 
     TRegTreeNode* ExtNode(const std::string& path) {
@@ -84,7 +70,6 @@ class CoordinationTest : public MainWindowTest {
         return node != nullptr ? node->Text() : std::string("(no node)");
     }
 
-    // Questions: a write confirmation, a question of the trees, an error box.
     void ExpectConfirm(const std::string& text, MessageResult answer = MessageResult::Yes) {
         Expect(AppTitle() + kConfirmWriteCaptionSuffix, text, MessageButtons::YesNo,
                MessageIcon::Question, answer);
@@ -96,19 +81,17 @@ class CoordinationTest : public MainWindowTest {
         Expect(AppTitle(), text, MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
     }
 
-    // Starts the in-place edit of node the way the user does (F2 on the
-    // selected node), or nullptr when no editor opened.
+    // Opens the in-place editor of node with F2 (for a key without value at
+    // the next idle moment).
     QLineEdit* StartEdit(TZVRegTreeView* tree, TRegTreeNode* node) {
         tree->setFocus(Qt::OtherFocusReason);
         tree->Select(node);
         gui::PressKey(tree, Qt::Key_F2);
-        // A key without value shows its value part first and opens the
-        // editor at the next idle moment.
         if (tree->EditControl() == nullptr)
             tree->StartPendingEdit();
         return tree->EditControl();
     }
-    // Edits the caption of node: the whole text is typed anew, then Return.
+    // Types a new caption for node and presses Return.
     void EditCaption(TZVRegTreeView* tree, TRegTreeNode* node, const QString& text) {
         QLineEdit* editor = StartEdit(tree, node);
         ASSERT_NE(editor, nullptr);
@@ -125,10 +108,7 @@ class CoordinationTest : public MainWindowTest {
         return ValueExists(HKEY_CLASSES_ROOT, key, name);
     }
     static bool HasItem(const QComboBox* combo, const std::string& text) {
-        for (const std::string& item : Items(combo))
-            if (item == text)
-                return true;
-        return false;
+        return std::ranges::count(Items(combo), text) > 0;
     }
 
     std::vector<PanelField> fields;
