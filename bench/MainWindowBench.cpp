@@ -92,11 +92,7 @@ void BM_SelectExtension(benchmark::State& state, StoreKind kind) {
 }
 
 void RegisterAll() {
-    const struct {
-        StoreKind kind;
-        const char* name;
-    } stores[] = {{StoreKind::Memory, "Memory"}, {StoreKind::Sqlite, "Sqlite"}};
-    for (const auto& store : stores) {
+    for (const auto& store : kBenchStores) {
         const std::string suffix = std::string("/") + store.name;
         RegisterMilliseconds("StartUp" + suffix, BM_StartUp, store.kind);
         benchmark::RegisterBenchmark(("SelectExtension" + suffix).c_str(), BM_SelectExtension,

@@ -14,6 +14,14 @@ namespace zanver::bench {
 
 enum class StoreKind { Memory, Sqlite };
 
+// The stores every Qt benchmark runs on, with their names in benchmark names.
+struct BenchStore {
+    StoreKind kind;
+    const char* name;
+};
+inline constexpr BenchStore kBenchStores[] = {{StoreKind::Memory, "Memory"},
+                                              {StoreKind::Sqlite, "Sqlite"}};
+
 // The data set in use, as the active store: generated anew only when the
 // store kind or the scale changes, since benchmarks run in the order they were
 // registered. A SQLite store is a new file in the temporary folder, removed

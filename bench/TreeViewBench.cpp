@@ -212,14 +212,10 @@ void BM_PasteClsid(benchmark::State& state, StoreKind kind, double scale) {
 
 void RegisterAll() {
     const struct {
-        StoreKind kind;
-        const char* name;
-    } stores[] = {{StoreKind::Memory, "Memory"}, {StoreKind::Sqlite, "Sqlite"}};
-    const struct {
         double scale;
         const char* name;
     } scales[] = {{0.25, "quarter"}, {1.0, "full"}};
-    for (const auto& store : stores) {
+    for (const auto& store : kBenchStores) {
         for (const auto& scale : scales) {
             const std::string suffix = std::string("/") + store.name + "/" + scale.name;
             RegisterMilliseconds("ShowClsid" + suffix, BM_ShowClsid, store.kind, scale.scale);

@@ -136,11 +136,7 @@ void BM_StoreMoveClsid(benchmark::State& state, StoreKind kind) {
 }
 
 void RegisterAll() {
-    const struct {
-        StoreKind kind;
-        const char* name;
-    } stores[] = {{StoreKind::Memory, "Memory"}, {StoreKind::Sqlite, "Sqlite"}};
-    for (const auto& store : stores) {
+    for (const auto& store : kBenchStores) {
         const std::string suffix = std::string("/") + store.name;
         RegisterMilliseconds("DeleteClsid" + suffix, BM_DeleteClsid, store.kind);
         RegisterMilliseconds("StoreMoveClsid" + suffix, BM_StoreMoveClsid, store.kind);

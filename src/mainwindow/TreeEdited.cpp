@@ -43,22 +43,6 @@ struct TZVFormMain::EditStep {
     bool Grouped = false;
 };
 
-namespace {
-
-// The name and value text of a caption "name = value text".
-void SplitCaption(const std::string& caption, std::string& name, std::string& value) {
-    const std::size_t pos = caption.find('=');
-    if (pos == std::string::npos) {
-        name = Trim(caption);
-        value.clear();
-    } else {
-        name = Trim(std::string_view(caption).substr(0, pos));
-        value = Trim(std::string_view(caption).substr(pos + 1));
-    }
-}
-
-}  // namespace
-
 void TZVFormMain::RegTreeViewEdited(TRegTreeView* sender, TRegTreeNode* node, std::string& s) {
     auto* tree = dynamic_cast<TZVRegTreeView*>(sender);
     if (node == nullptr || tree == nullptr)

@@ -236,16 +236,19 @@ RootKey TRegTreeNode::GetRootKey() const {
     return view != nullptr ? view->Registry.GetRootKey() : HKEY_CLASSES_ROOT;
 }
 
-void TRegTreeNode::SplitText(std::string& name, std::string& value) const {
-    const std::string caption = Text();
+void SplitCaption(std::string_view caption, std::string& name, std::string& value) {
     const std::size_t pos = caption.find('=');
-    if (pos == std::string::npos) {
+    if (pos == std::string_view::npos) {
         name = Trim(caption);
         value.clear();
     } else {
-        name = Trim(std::string_view(caption).substr(0, pos));
-        value = Trim(std::string_view(caption).substr(pos + 1));
+        name = Trim(caption.substr(0, pos));
+        value = Trim(caption.substr(pos + 1));
     }
+}
+
+void TRegTreeNode::SplitText(std::string& name, std::string& value) const {
+    SplitCaption(Text(), name, value);
 }
 
 std::string TRegTreeNode::NodeName() const {

@@ -107,6 +107,9 @@ class TRegTreeNode : public QTreeWidgetItem {
 };
 
 // The node of an item of a registry tree view (nullptr for none).
+// The name and value text of a caption "name = value text" (both trimmed; no
+// "=" gives the name alone).
+void SplitCaption(std::string_view caption, std::string& name, std::string& value);
 TRegTreeNode* AsNode(QTreeWidgetItem* item);
 
 }  // namespace zanver
