@@ -62,7 +62,7 @@ void BenchDataSet::RemoveFiles() {
     }
 }
 
-int RunQtBenchmarks(int argc, char** argv, void (*registerAll)()) {
+int RunQtBenchmarks(int argc, char** argv, void (*registerAll)(), BenchDataSet& dataSet) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -72,6 +72,7 @@ int RunQtBenchmarks(int argc, char** argv, void (*registerAll)()) {
     registerAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    dataSet.Release();
     return 0;
 }
 

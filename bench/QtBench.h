@@ -57,7 +57,7 @@ void RegisterMilliseconds(const std::string& name, Fn fn, Args... args) {
 
 // main() of such a program: a QApplication on the offscreen platform (unless
 // QT_QPA_PLATFORM names another), then the benchmarks that registerAll
-// registers.
-int RunQtBenchmarks(int argc, char** argv, void (*registerAll)());
+// registers; the data set they used is released at the end.
+int RunQtBenchmarks(int argc, char** argv, void (*registerAll)(), BenchDataSet& dataSet);
 
 }  // namespace zanver::bench

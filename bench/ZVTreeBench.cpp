@@ -148,7 +148,6 @@ void RegisterAll() {
 }  // namespace zanver::bench
 
 int main(int argc, char** argv) {
-    const int result = zanver::bench::RunQtBenchmarks(argc, argv, zanver::bench::RegisterAll);
-    zanver::bench::TheDataSet().Release();
-    return result;
+    return zanver::bench::RunQtBenchmarks(argc, argv, zanver::bench::RegisterAll,
+                                          zanver::bench::TheDataSet());
 }
