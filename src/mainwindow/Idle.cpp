@@ -133,6 +133,9 @@ void TZVFormMain::SetLastFocusToActive() {
     LastFocus = QApplication::focusWidget();
     if (TZVEntryControl* field = EntryControlOf(LastFocus))
         LastFocus = dynamic_cast<QWidget*>(field);
+    // Only a control of this window can be given the focus back.
+    if (LastFocus == this || (LastFocus != nullptr && LastFocus->window() != this))
+        LastFocus = nullptr;
 }
 
 // Cut, copy and delete of the fields come with the commands of the tool
