@@ -100,4 +100,18 @@ long FaultStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, S
     return inner_.MoveKey(sourceParent, sourceSubKey, destParent, destSubKey);
 }
 
+long FaultStore::BeginTransaction() {
+    ++txDepth_;
+    return inner_.BeginTransaction();
+}
+
+long FaultStore::EndTransaction(bool commit) {
+    if (txDepth_ > 0 && --txDepth_ == 0 && commit)
+        if (const long code = Enter(Call::Commit)) {
+            inner_.EndTransaction(false);
+            return code;
+        }
+    return inner_.EndTransaction(commit);
+}
+
 }  // namespace zanver

@@ -14,7 +14,9 @@ namespace zanver {
 // A store that forwards every call to another store, counts the calls, and
 // makes chosen calls fail, for tests of error paths. A failing call does not
 // reach the wrapped store; it returns the chosen code (with a handle of 0 and
-// existed false for OpenKey and CreateKey).
+// existed false for OpenKey and CreateKey). A failing Commit is the outermost
+// EndTransaction(true): the wrapped store rolls back and the code is returned,
+// as when a store cannot write its transaction out.
 class FaultStore : public RegistryStore {
   public:
     enum class Call {
@@ -29,6 +31,7 @@ class FaultStore : public RegistryStore {
         DeleteValue,
         DeleteKey,
         MoveKey,
+        Commit,
         Any,  // every call of the kinds above
     };
 
@@ -61,8 +64,8 @@ class FaultStore : public RegistryStore {
     long DeleteKey(StoreKey key, std::string_view subKey) override;
     long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
                  std::string_view destSubKey) override;
-    long BeginTransaction() override { return inner_.BeginTransaction(); }
-    long EndTransaction(bool commit) override { return inner_.EndTransaction(commit); }
+    long BeginTransaction() override;
+    long EndTransaction(bool commit) override;
     long BeginRead() override { return inner_.BeginRead(); }
     long EndRead() override { return inner_.EndRead(); }
 
@@ -77,6 +80,7 @@ class FaultStore : public RegistryStore {
     long Enter(Call kind);
 
     RegistryStore& inner_;
+    int txDepth_ = 0;
     std::vector<Fault> faults_;
     std::array<int, static_cast<std::size_t>(Call::Any) + 1> counts_{};
 };

@@ -48,6 +48,13 @@ bool IsSubKeyOf(RootKey root, std::string_view key, RootKey ancestorRoot,
     return SameName(std::string_view(path).substr(0, ancestor.size()), ancestor);
 }
 
+bool NamesRootKey(std::string_view path) {
+    for (const char c : path)
+        if (c != '\\' && static_cast<unsigned char>(c) > ' ')
+            return false;
+    return true;
+}
+
 std::string ExtractKeyName(std::string_view path) {
     const std::size_t pos = path.rfind('\\');
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));

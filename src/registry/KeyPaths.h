@@ -20,6 +20,11 @@ void MapClassesRoot(RootKey& root, std::string& key);
 bool IsSubKeyOf(RootKey root, std::string_view key, RootKey ancestorRoot,
                 std::string_view ancestorKey);
 
+// True when path names the root itself rather than a key below it: empty, or
+// nothing but "\" separators and white space. Deleting or moving such a path
+// would take the whole root, so every caller refuses it.
+bool NamesRootKey(std::string_view path);
+
 std::string ExtractKeyName(std::string_view path);
 std::string ExtractParentKey(std::string_view path);
 std::string FirstKeyName(std::string_view path);

@@ -138,6 +138,57 @@ void MemoryStore::NoteKeyRemoved(Handle& handle, const std::string& name) {
         handle.keysVersion = handle.node->keysVersion;
 }
 
+void MemoryStore::AttachKey(const std::shared_ptr<Node>& node, Node& parent) {
+    node->parent = &parent;
+    node->deleted = false;
+    parent.children.emplace(FoldName(node->name), node);
+    ++parent.keysVersion;
+    ShiftDepth(*node, parent.depth + 1);
+}
+
+void MemoryStore::DetachValue(Node& node, const std::shared_ptr<Value>& value) {
+    const auto it = node.valueIndex.find(FoldName(value->name));
+    if (it == node.valueIndex.end())
+        return;
+    node.values.erase(it->second);
+    node.valueIndex.erase(it);
+    ++node.valuesVersion;
+}
+
+void MemoryStore::Journal(std::function<void()> undo) {
+    if (txDepth_ > 0)
+        journal_.push_back(std::move(undo));
+}
+
+long MemoryStore::BeginTransaction() {
+    if (txDepth_++ == 0) {
+        txRollbackOnly_ = false;
+        journal_.clear();
+    }
+    return err::kSuccess;
+}
+
+long MemoryStore::EndTransaction(bool commit) {
+    if (txDepth_ == 0)
+        return err::kInvalidFunction;
+    if (--txDepth_ > 0) {
+        if (!commit)
+            txRollbackOnly_ = true;
+        return err::kSuccess;
+    }
+    if (commit && !txRollbackOnly_) {
+        journal_.clear();
+        return err::kSuccess;
+    }
+    // Newest change first, so that each undo finds the state it left.
+    while (!journal_.empty()) {
+        const std::function<void()> undo = std::move(journal_.back());
+        journal_.pop_back();
+        undo();
+    }
+    return commit ? err::kCantWrite : err::kSuccess;
+}
+
 void MemoryStore::RemoveKeyFromParent(Node& node) {
     Node* parent = node.parent;
     parent->children.erase(FoldName(node.name));
@@ -200,6 +251,7 @@ long MemoryStore::CreateKey(StoreKey parent, std::string_view subKey, std::uint3
         ++node->keysVersion;
         if (i == 0)
             NoteKeyAdded(*handle, names[0]);
+        Journal([child] { RemoveKeyFromParent(*child); });
         node = std::move(child);
     }
     result = AddHandle(std::move(node), access);
@@ -304,9 +356,13 @@ long MemoryStore::SetValue(StoreKey key, std::string_view name, std::uint32_t ty
     const auto it = node.valueIndex.find(folded);
     if (it != node.valueIndex.end()) {
         // Overwriting keeps the value's place and the case of its name.
-        Value& value = **it->second;
-        value.type = type;
-        value.data.assign(data, data + size);
+        const std::shared_ptr<Value> value = *it->second;
+        Journal([value, oldType = value->type, oldData = value->data] {
+            value->type = oldType;
+            value->data = oldData;
+        });
+        value->type = type;
+        value->data.assign(data, data + size);
         return err::kSuccess;
     }
     auto value = std::make_shared<Value>();
@@ -316,6 +372,7 @@ long MemoryStore::SetValue(StoreKey key, std::string_view name, std::uint32_t ty
     node.values.push_back(value);
     node.valueIndex.emplace(std::move(folded), std::prev(node.values.end()));
     ++node.valuesVersion;
+    Journal([owner = handle->node, value] { DetachValue(*owner, value); });
     if (handle->valuesTaken) {
         handle->values.push_back(std::move(value));
         if (handle->valuesVersion + 1 == node.valuesVersion)
@@ -333,6 +390,18 @@ long MemoryStore::DeleteValue(StoreKey key, std::string_view name) {
     if (it == node.valueIndex.end())
         return err::kFileNotFound;
     const std::shared_ptr<Value> value = *it->second;
+    const auto after = std::next(it->second);
+    // Put back in its place: before the value that followed it.
+    Journal([owner = handle->node, value,
+             next = after == node.values.end() ? nullptr : *after] {
+        auto at = owner->values.end();
+        if (next)
+            if (const auto found = owner->valueIndex.find(FoldName(next->name));
+                found != owner->valueIndex.end())
+                at = found->second;
+        owner->valueIndex.emplace(FoldName(value->name), owner->values.insert(at, value));
+        ++owner->valuesVersion;
+    });
     node.values.erase(it->second);
     node.valueIndex.erase(it);
     ++node.valuesVersion;
@@ -363,6 +432,13 @@ long MemoryStore::DeleteKey(StoreKey key, std::string_view subKey) {
         return err::kFileNotFound;
     if (node->permanent || node->unreadable || !node->children.empty())
         return err::kAccessDenied;
+    Journal([node, parent = node->parent, values = node->values] {
+        node->values = values;
+        for (auto at = node->values.begin(); at != node->values.end(); ++at)
+            node->valueIndex.emplace(FoldName((*at)->name), at);
+        ++node->valuesVersion;
+        AttachKey(node, *parent);
+    });
     RemoveKeyFromParent(*node);
     if (names.size() == 1)
         NoteKeyRemoved(*handle, node->name);
@@ -418,6 +494,13 @@ long MemoryStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, 
 
     Node* oldParent = node->parent;
     const std::string oldName = node->name;
+    Journal([node, oldParent, oldName] {
+        Node& movedTo = *node->parent;
+        movedTo.children.erase(FoldName(node->name));
+        ++movedTo.keysVersion;
+        node->name = oldName;
+        AttachKey(node, *oldParent);
+    });
     oldParent->children.erase(FoldName(oldName));
     ++oldParent->keysVersion;
     if (sourceNames.size() == 1)

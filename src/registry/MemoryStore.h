@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -28,7 +29,12 @@ namespace zanver {
 //   SetValue, DeleteValue                 need kKeySetValue
 //   EnumKey                               needs kKeyEnumerateSubKeys
 //   CreateKey relative to the handle      needs kKeyCreateSubKey
-// The predefined roots have every right. Transactions are accepted and ignored.
+// The predefined roots have every right.
+//
+// Transactions are real: every change made inside one is journalled, and a
+// rollback (asked for, or after an inner part rolled back) undoes the changes
+// newest first, so that a failed compound operation leaves the store as it
+// was. Handles to keys the rollback removes report kKeyDeleted.
 class MemoryStore : public RegistryStore {
   public:
     MemoryStore();
@@ -55,6 +61,8 @@ class MemoryStore : public RegistryStore {
     // nor moved into (kAccessDenied).
     long MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, StoreKey destParent,
                  std::string_view destSubKey) override;
+    long BeginTransaction() override;
+    long EndTransaction(bool commit) override;
 
     // Test controls.
 
@@ -128,10 +136,17 @@ class MemoryStore : public RegistryStore {
     static void RemoveKeyFromParent(Node& node);
     static std::size_t Height(const Node& node);
     static void ShiftDepth(Node& node, std::size_t depth);
+    static void AttachKey(const std::shared_ptr<Node>& node, Node& parent);
+    static void DetachValue(Node& node, const std::shared_ptr<Value>& value);
+    // Records how to take a change back, while a transaction is open.
+    void Journal(std::function<void()> undo);
 
     std::vector<std::shared_ptr<Node>> roots_;  // named after their root, in handle order
     std::unordered_map<StoreKey, Handle> handles_;
     StoreKey nextHandle_ = 0x1000;
+    int txDepth_ = 0;
+    bool txRollbackOnly_ = false;
+    std::vector<std::function<void()>> journal_;  // oldest first
 };
 
 }  // namespace zanver

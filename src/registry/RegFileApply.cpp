@@ -75,6 +75,9 @@ class KeyChain {
 }  // namespace
 
 long DeleteStoreKeyTree(RegistryStore& store, StoreKey parent, std::string_view subKey) {
+    // The root itself is never emptied.
+    if (NamesRootKey(subKey))
+        return err::kAccessDenied;
     StoreKey key = 0;
     long rc = store.OpenKey(parent, subKey, kKeyAllAccess, key);
     if (rc == err::kFileNotFound)

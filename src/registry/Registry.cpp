@@ -197,6 +197,11 @@ void TRegistry::RenameValue(std::string_view oldName, std::string_view newName) 
 void TRegistry::MoveKey(std::string_view oldPath, std::string_view newPath, bool deleteOld) {
     oldPath = Relative(oldPath);
     newPath = Relative(newPath);
+    // The root itself is neither moved nor overwritten.
+    if (NamesRootKey(oldPath) || NamesRootKey(newPath)) {
+        SetLastErrorCode(err::kAccessDenied);
+        throw Exception(MoveFailureText(rootKey_, oldPath, newPath));
+    }
     if (!KeyExists(oldPath) || KeyExists(newPath))
         return;
     if (IsSubKeyOf(rootKey_, newPath, rootKey_, oldPath))
@@ -230,7 +235,8 @@ void TRegistry::MoveKey(std::string_view oldPath, std::string_view newPath, bool
         transaction.Rollback();
         throw Exception(message);
     }
-    transaction.Commit();
+    if (!Succeeded(transaction.Commit()))
+        throw Exception(MoveFailureText(rootKey_, oldPath, newPath));
 }
 
 }  // namespace zanver

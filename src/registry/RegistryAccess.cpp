@@ -192,16 +192,20 @@ bool DeleteValue(RootKey root, std::string_view key, std::string_view name) {
 }
 
 bool DeleteKeyTree(RootKey root, std::string_view key) {
-    // An empty path names the root itself, whose whole contents would go.
-    if (key.empty())
+    // A path that names the root itself would take the root's whole contents.
+    if (NamesRootKey(key)) {
+        SetLastErrorCode(err::kAccessDenied);
         return false;
+    }
     RegistryStore& store = ActiveStore();
     if (Succeeded(store.DeleteKey(root, key)) || !KeyExists(root, key))
         return true;
+    // A delete that fails part-way is rolled back (where the store can), so
+    // that a failure never leaves the key half deleted.
     StoreTransaction transaction(store);
-    const bool deleted = DeleteSubtree(store, root, key);
-    transaction.Commit();
-    return deleted;
+    if (!DeleteSubtree(store, root, key))
+        return false;
+    return Succeeded(transaction.Commit());
 }
 
 std::string SetValueFailureText(RootKey root, std::string_view key, std::string_view name,

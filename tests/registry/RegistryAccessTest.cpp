@@ -10,15 +10,6 @@
 using namespace zanver;
 using Call = FaultStore::Call;
 
-namespace {
-
-std::string ErrorText(long code) {
-    SetLastErrorCode(code);
-    return LastErrorText();
-}
-
-}  // namespace
-
 class RegistryAccess : public RegistryFixture {};
 
 TEST_F(RegistryAccess, QueriesReportAbsenceWithoutRaising) {
@@ -168,15 +159,23 @@ TEST_F(RegistryAccess, DeleteKeyTreeRemovesEverythingBelow) {
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegistryAccess, DeleteKeyTreeKeepsWhatItCannotDelete) {
+TEST_F(RegistryAccess, DeleteKeyTreeThatFailsChangesNothing) {
     for (const char* key : {"t\\a", "t\\b\\inner", "t\\c"})
         Put(HKEY_CLASSES_ROOT, key, "", RegSz, Sz(""));
+    const std::string before = memory.Dump();
+    // A subkey that cannot be deleted, a failed delete further down, and a
+    // commit that cannot be written: each leaves every key in place.
     ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", true));
     EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
     ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b", false));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "t\\b\\inner"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "t\\a"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "t\\c"));
+    EXPECT_EQ(memory.Dump(), before);
+    faults.FailNth(Call::DeleteKey, 4, err::kAccessDenied);
+    EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
+    EXPECT_EQ(memory.Dump(), before);
+    faults.FailNth(Call::Commit, 1, err::kDiskFull);
+    EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
+    EXPECT_EQ(LastErrorText(), ErrorText(err::kDiskFull));
+    EXPECT_EQ(memory.Dump(), before);
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
 }
 
@@ -192,10 +191,18 @@ TEST_F(RegistryAccess, DeleteKeyTreeNamesTheKeyItCouldNotQuery) {
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegistryAccess, DeleteKeyTreeRefusesTheRootItself) {
+TEST_F(RegistryAccess, DeleteKeyTreeRefusesTheRootItselfHoweverWritten) {
     Put(HKEY_CURRENT_USER, "a", "", RegSz, Sz(""));
-    EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, ""));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "a"));
+    Put(HKEY_CLASSES_ROOT, "b", "", RegSz, Sz(""));
+    const std::string before = memory.Dump();
+    for (const RootKey root : {HKEY_CURRENT_USER, HKEY_CLASSES_ROOT})
+        for (const char* path : {"", "\\", "\\\\", " ", " \\ ", "\t\\"}) {
+            EXPECT_FALSE(DeleteKeyTree(root, path)) << root << " [" << path << "]";
+            EXPECT_EQ(LastErrorText(), ErrorText(err::kAccessDenied));
+        }
+    // The key that holds the classes root goes only as a whole.
+    EXPECT_FALSE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software"));
+    EXPECT_EQ(memory.Dump(), before);
 }
 
 TEST_F(RegistryAccess, TemplatesFolderComesFromTheShellFolders) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "Exception.h"
 #include "LastError.h"
 #include "Registry.h"
@@ -169,11 +170,31 @@ TEST_F(RegistryObject, MoveKeyThatFailsHalfWayLosesNothing) {
         EXPECT_EQ(Dump("src"), before) << n;
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest")) << n;
     }
-    // The copy is complete but the source cannot be deleted: the copy stays.
+    // The copy is complete but the source cannot be deleted, or the whole
+    // cannot be committed: the move is undone as a whole.
     faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
     faults.FailNth(Call::DeleteKey, 2, err::kAccessDenied);
     EXPECT_THROW(registry.MoveKey("src", "dest", true), Exception);
+    for (const bool native : {true, false}) {
+        if (!native)
+            faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
+        faults.FailNth(Call::Commit, 1, err::kDiskFull);
+        EXPECT_EQ(ErrorOf([this] { registry.MoveKey("src", "dest", true); }),
+                  "Could not copy key HKEY_CLASSES_ROOT\\src to HKEY_CLASSES_ROOT\\dest. " +
+                      ErrorText(err::kDiskFull));
+    }
     faults.ClearFaults();
-    EXPECT_EQ(Dump("dest"), before);
+    EXPECT_EQ(Dump("src"), before);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "dest"));
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryObject, MoveKeyRefusesTheRootItself) {
+    MakeTree("src");
+    const std::string before = memory.Dump();
+    for (const char* root : {"", "\\", " \\"}) {
+        EXPECT_THROW(registry.MoveKey(root, "src\\inner", false), Exception) << root;
+        EXPECT_THROW(registry.MoveKey("src", root, true), Exception) << root;
+    }
+    EXPECT_EQ(memory.Dump(), before);
 }

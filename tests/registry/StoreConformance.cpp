@@ -649,3 +649,39 @@ TEST_P(StoreConformanceTest, MoveKeyCarriesItsSubtreeAndRefusesWithoutChanges) {
     EXPECT_EQ(SubKeys(*store, level), Names{"MOVED"});
     EXPECT_EQ(Create(*store, inner, "tooDeep", movedKey), kInvalidParameter);
 }
+
+TEST_P(StoreConformanceTest, RolledBackTransactionsLeaveEverythingAsItWas) {
+    if (!GetParam().rollsBack)
+        GTEST_SKIP() << "the store has no transactions";
+    Key top(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, top), kSuccess);
+    for (const char* name : {"first", "middle", "last"})
+        ASSERT_EQ(Set(*store, top, name, RegBinary, name), kSuccess);
+    MakeKeys(*store, top, {"gone\\leaf", "moved\\inner", "stays"});
+    const std::string before = Tree(*store, HKEY_CURRENT_USER, base);
+
+    // Every kind of change, made inside a transaction that is rolled back:
+    // asked for, or because an inner part rolled back.
+    for (const bool innerFails : {false, true}) {
+        ASSERT_EQ(store->BeginTransaction(), kSuccess);
+        ASSERT_EQ(store->BeginTransaction(), kSuccess);
+        MakeKeys(*store, top, {"new\\deeper"});
+        ASSERT_EQ(Set(*store, top, "middle", RegSz, "changed"), kSuccess);
+        ASSERT_EQ(Set(*store, top, "added", RegBinary, "a"), kSuccess);
+        ASSERT_EQ(store->DeleteValue(top, "middle"), kSuccess);
+        ASSERT_EQ(store->DeleteValue(top, "first"), kSuccess);
+        ASSERT_EQ(store->DeleteKey(top, "gone\\leaf"), kSuccess);
+        ASSERT_EQ(store->DeleteKey(top, "gone"), kSuccess);
+        const long moved = store->MoveKey(top, "moved", top, "stays\\Moved");
+        EXPECT_TRUE(moved == kSuccess || moved == kCallNotImplemented);
+        store->EndTransaction(!innerFails);
+        EXPECT_EQ(store->EndTransaction(innerFails), innerFails ? kCantWrite : kSuccess);
+        EXPECT_EQ(Tree(*store, HKEY_CURRENT_USER, base), before) << innerFails;
+    }
+    // Handles keep working after a rollback; a committed change stays.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    ASSERT_EQ(Set(*store, top, "kept", RegBinary, "k"), kSuccess);
+    ASSERT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(ReadData(*store, top, "kept"), "k");
+    EXPECT_EQ(ValueNames(*store, top), (Names{"first", "middle", "last", "kept"}));
+}

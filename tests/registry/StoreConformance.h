@@ -28,6 +28,9 @@ struct StoreUnderTest {
     // connections (or processes) share; empty where there is no such thing,
     // and the tests then use the store itself in its place.
     std::function<std::unique_ptr<zanver::RegistryStore>(zanver::RegistryStore&)> openAgain = {};
+    // Whether a rolled-back transaction undoes its changes; the registry API
+    // the Windows store uses has no transactions.
+    bool rollsBack = true;
 };
 
 // Shows the store by its name in test listings.

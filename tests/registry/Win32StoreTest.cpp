@@ -26,8 +26,11 @@ using namespace zanver::err;
 // order of subkeys; the registry of Windows does neither.
 INSTANTIATE_TEST_SUITE_P(Win32, StoreConformanceTest,
                          ::testing::Values(StoreUnderTest{
-                             "Win32", [] { return std::make_unique<Win32Store>(); },
-                             Win32Store::RunningUnderWine(), Win32Store::RunningUnderWine()}),
+                             .name = "Win32",
+                             .make = [] { return std::make_unique<Win32Store>(); },
+                             .sortsValues = Win32Store::RunningUnderWine(),
+                             .foldsToLower = Win32Store::RunningUnderWine(),
+                             .rollsBack = false}),
                          StoreUnderTestName);
 
 namespace {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Exception.h"
+#include "LastError.h"
 
 namespace zanver {
 
@@ -15,6 +16,12 @@ std::string ErrorOf(F&& action) {
         return e.Message();
     }
     return "no error";
+}
+
+// The system's text for an error code, as the program's messages end.
+inline std::string ErrorText(long code) {
+    SetLastErrorCode(code);
+    return LastErrorText();
 }
 
 }  // namespace zanver
