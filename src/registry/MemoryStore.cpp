@@ -392,8 +392,7 @@ long MemoryStore::DeleteValue(StoreKey key, std::string_view name) {
     const std::shared_ptr<Value> value = *it->second;
     const auto after = std::next(it->second);
     // Put back in its place: before the value that followed it.
-    Journal([owner = handle->node, value,
-             next = after == node.values.end() ? nullptr : *after] {
+    Journal([owner = handle->node, value, next = after == node.values.end() ? nullptr : *after] {
         auto at = owner->values.end();
         if (next)
             if (const auto found = owner->valueIndex.find(FoldName(next->name));
