@@ -1,5 +1,7 @@
 #include "ProgramStore.h"
 
+#include <csignal>
+
 #include "SeedRegistry.h"
 #include "SeededStore.h"
 
@@ -12,6 +14,7 @@ std::unique_ptr<SqliteStore> OpenProgramStore(const std::string& path, std::ostr
         exitCode = 2;
         return nullptr;
     }
+    IgnoreFileSizeSignal();
     std::string error;
     auto store = OpenSeededStore(path, SeedRegistryText(), error);
     if (!store) {
@@ -19,6 +22,12 @@ std::unique_ptr<SqliteStore> OpenProgramStore(const std::string& path, std::ostr
         exitCode = 1;
     }
     return store;
+}
+
+void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 }  // namespace zanver

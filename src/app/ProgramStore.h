@@ -15,4 +15,9 @@ namespace zanver {
 std::unique_ptr<SqliteStore> OpenProgramStore(const std::string& path, std::ostream& err,
                                               int& exitCode);
 
+// Lets a write beyond the process's file-size limit fail with an error that
+// the store reports, instead of the signal that would end the program in the
+// middle of it.
+void IgnoreFileSizeSignal();
+
 }  // namespace zanver

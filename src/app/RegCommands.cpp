@@ -106,8 +106,8 @@ int Delete(const std::vector<std::string>& args) {
                             LastErrorText());
         return 0;
     }
-    if (key.path.empty())
-        throw Exception("A root key cannot be deleted: " + FullKeyName(key.root, key.path) + ".");
+    if (NamesRootKey(key.path))
+        throw Exception("A root key cannot be deleted: " + RootKeyName(key.root) + ".");
     if (!KeyExists(key.root, key.path) || !DeleteKeyTree(key.root, key.path))
         throw Exception("Failed to delete " + FullKeyName(key.root, key.path) + ". " +
                         LastErrorText());

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h")
         return zanver::RunRegCommand(args, std::cout, std::cerr);
+    zanver::IgnoreFileSizeSignal();
     if (args[0] == zanver::kResetStoreOption)
         return zanver::RunResetStore(args, path, zanver::SeedRegistryText(), std::cin, std::cout,
                                      std::cerr);

@@ -75,6 +75,10 @@ TEST_F(RegCommands, FailuresPrintTheMessageAndChangeNothing) {
          "Failed to delete HKEY_CLASSES_ROOT\\k\\missing. The system cannot find the file "
          "specified.\n"},
         {{"delete", "HKEY_CLASSES_ROOT"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
+        {{"delete", "HKEY_CLASSES_ROOT\\"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
+        {{"delete", "HKEY_CLASSES_ROOT\\\\"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
+        {{"delete", "HKEY_LOCAL_MACHINE\\Software"},
+         "Failed to delete HKEY_LOCAL_MACHINE\\Software. Access is denied.\n"},
         {{"query", "HKEY_CLASSES_ROOT\\missing"},
          "Could not open HKEY_CLASSES_ROOT\\missing. The system cannot find the file specified.\n"},
     };

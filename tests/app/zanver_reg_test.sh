@@ -55,5 +55,21 @@ if "$tool" --store "$dir/plainfile/sub/reg.db" query 'HKEY_CLASSES_ROOT' 2>/dev/
     fail "a store below a plain file was accepted"
 fi
 
+# A store that cannot grow (a file-size limit): a delete that needs room
+# fails with a message, exits non-zero and leaves the key whole.
+{
+    echo REGEDIT4
+    for i in $(seq 2000); do printf '[HKEY_CLASSES_ROOT\\big\\k%d]\n@="value %d"\n' "$i" "$i"; done
+} > "$dir/big.reg"
+"$tool" --store "$dir/big.db" import "$dir/big.reg" >/dev/null || fail "import of big.reg"
+before=$("$tool" --store "$dir/big.db" query 'HKEY_CLASSES_ROOT\big' --recursive)
+if (ulimit -f 64 && "$tool" --store "$dir/big.db" delete 'HKEY_CLASSES_ROOT\big') 2>"$dir/err"; then
+    fail "a delete beyond the file-size limit reported success"
+fi
+[[ $(<"$dir/err") == 'Failed to delete HKEY_CLASSES_ROOT\big. '* ]] ||
+    fail "delete beyond the file-size limit said: $(<"$dir/err")"
+[[ $("$tool" --store "$dir/big.db" query 'HKEY_CLASSES_ROOT\big' --recursive) == "$before" ]] ||
+    fail "a failed delete changed the key"
+
 if [[ $failures -eq 0 ]]; then echo "zanver-reg program: all checks passed"; fi
 exit $((failures > 0))
