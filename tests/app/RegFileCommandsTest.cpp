@@ -1,24 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "ActiveStore.h"
 #include "MemoryStore.h"
 #include "RegCommands.h"
+#include "TempFolder.h"
 
 using namespace zanver;
-namespace fs = std::filesystem;
 
 namespace {
 
 class RegFileCommands : public ::testing::Test {
   protected:
-    ~RegFileCommands() override {
-        std::error_code ec;
-        fs::remove(file, ec);
-    }
     int Run(std::vector<std::string> args) {
         err.str("");
         return RunRegCommand(args, out, err);
@@ -29,7 +24,8 @@ class RegFileCommands : public ::testing::Test {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    std::string file = (fs::temp_directory_path() / "zanver-regfile-commands.reg").string();
+    TempFolder folder;
+    std::string file = folder.File("commands.reg");
     MemoryStore store;
     ScopedActiveStore active{store};
     std::ostringstream out;

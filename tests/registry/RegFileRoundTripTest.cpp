@@ -13,6 +13,7 @@
 #include "RegFile.h"
 #ifndef _WIN32
 #include "SqliteStore.h"
+#include "TempFolder.h"
 #endif
 
 using namespace zanver;
@@ -92,7 +93,8 @@ TEST(RegFileStores, AStoreFailureHalfwayNamesTheLine) {
 }
 
 TEST(RegFileStores, FilesAreWrittenAndReadAsBytes) {
-    const fs::path path = fs::temp_directory_path() / "zanver-regfile-test.reg";
+    const TempFolder folder;
+    const fs::path path = folder.File("test.reg");
     MemoryStore original;
     Fill(original);
     ExportRegFile(original, HKEY_CURRENT_USER, "Gen", path.string(), RegFormat::Version5);
@@ -105,8 +107,8 @@ TEST(RegFileStores, FilesAreWrittenAndReadAsBytes) {
 
 #ifndef _WIN32
 TEST(RegFileStores, ASqliteImportIsOneTransaction) {
-    const fs::path path = fs::temp_directory_path() / "zanver-regfile-test.db";
-    fs::remove(path);
+    const TempFolder folder;
+    const fs::path path = folder.File("test.db");
     {
         std::string error;
         auto sqlite = SqliteStore::Open(path.string(), error);
@@ -125,7 +127,6 @@ TEST(RegFileStores, ASqliteImportIsOneTransaction) {
         ASSERT_EQ(sqlite->OpenKey(HKEY_CURRENT_USER, "T\\k39", kKeyRead, key), 0);
         sqlite->CloseKey(key);
     }
-    fs::remove(path);
 }
 #endif
 
