@@ -141,16 +141,21 @@ void TRegTreeView::MoveCopyNode(TRegTreeNode* source, TRegTreeNode* dest, TMoveM
     if (newNode) {
         if (TRegTreeView* view = newNode->TreeView())
             view->Select(newNode);
+        // The event's handlers may reload or clear either tree, deleting the
+        // source node themselves.
+        const TNodeRef moved(source);
+        const auto dropSource = [&] {
+            if (!copy)
+                delete moved.Get();
+        };
         try {
             DoMoveCopied(source, newNode, copy);
         } catch (...) {
             // The item has moved whatever the event did: so must its node.
-            if (!copy)
-                delete source;
+            dropSource();
             throw;
         }
-        if (!copy)
-            delete source;
+        dropSource();
     }
     if (!deleteFailure.empty())
         throw ERegTreeView(deleteFailure);

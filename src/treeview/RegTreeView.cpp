@@ -156,6 +156,21 @@ void ForgetNoted(const TRegTreeView* view) {
     Noted().erase(view);
 }
 
+TNodeRef::TNodeRef(TRegTreeNode* node) : node_(node) {
+    if (node != nullptr && node->TreeView() != nullptr) {
+        view_ = node->TreeView();
+        index_ = QPersistentModelIndex(view_->indexFromItem(node));
+    }
+}
+
+TRegTreeNode* TNodeRef::Get() const {
+    // Trust only what the index still finds: the node may have gone, and
+    // another node may have been made at its address since.
+    if (view_.isNull() || !index_.isValid())
+        return nullptr;
+    return AsNode(view_->itemFromIndex(index_)) == node_ ? node_ : nullptr;
+}
+
 TRegTreeView::TRegTreeView(QWidget* parent) : QTreeWidget(parent), Registry(HKEY_CLASSES_ROOT) {
     setColumnCount(1);
     setHeaderHidden(true);

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeWidget>
 
@@ -40,6 +41,23 @@ using LoadOptions = unsigned;
 using WalkValueCallback =
     std::function<int(const std::string& valueName, const std::string& valueText, int& len)>;
 using WalkKeyCallback = std::function<int(const std::string& name, int& len)>;
+
+class TRegTreeView;
+
+// A node held across a call that may reload or clear its tree, such as an
+// event handler of the view's owner: Get() gives the node while it still
+// exists in its view, else nullptr.
+class TNodeRef {
+  public:
+    TNodeRef() = default;
+    explicit TNodeRef(TRegTreeNode* node);
+    TRegTreeNode* Get() const;
+
+  private:
+    QPointer<TRegTreeView> view_;
+    QPersistentModelIndex index_;
+    TRegTreeNode* node_ = nullptr;
+};
 
 // A tree view that shows one registry key with its values and subkeys and
 // edits them in place. The top-level node is the key shown; it lies at
@@ -158,6 +176,7 @@ class TRegTreeView : public QTreeWidget {
     virtual Qt::DropAction ExecDrag(QDrag* drag);
 
   private:
+    friend class TNodeRef;
     void NodeExpanded(QTreeWidgetItem* item);
     void NodeCollapsed(QTreeWidgetItem* item);
     // Drag support (move and copy).

@@ -257,13 +257,24 @@ void TZVRegTreeView::FireKeyNameChanged(TRegTreeNode* node, const std::string& n
 }
 
 void TZVRegTreeView::DoMoveCopied(TRegTreeNode* source, TRegTreeNode* dest, TMoveMode moveMode) {
+    // Each handler may reload or clear a tree: what the later events need of
+    // the nodes is taken now, and a node is passed on only while it exists.
+    const TNodeRef destRef(dest);
+    int sourceLevel = 0;
+    std::string sourceName;
+    TNodeRef sourceParent;
+    QPointer<TZVRegTreeView> sourceView;
+    if (!moveMode && source != nullptr) {
+        sourceLevel = NodeLevel(source);
+        sourceName = source->NodeName();
+        sourceParent = TNodeRef(source->ParentNode());
+        sourceView = dynamic_cast<TZVRegTreeView*>(source->TreeView());
+    }
     TRegTreeView::DoMoveCopied(source, dest, moveMode);
-    if (OnNodeChanged && dest != nullptr)
-        OnNodeChanged(NodeLevel(dest), dest->NodeName(), dest->ParentNode());
-    if (!moveMode && source != nullptr)
-        if (auto* sourceView = dynamic_cast<TZVRegTreeView*>(source->TreeView());
-            sourceView != nullptr && sourceView->OnNodeDeleted)
-            sourceView->OnNodeDeleted(NodeLevel(source), source->NodeName(), source->ParentNode());
+    if (TRegTreeNode* node = destRef.Get(); node != nullptr && OnNodeChanged)
+        OnNodeChanged(NodeLevel(node), node->NodeName(), node->ParentNode());
+    if (sourceView && sourceView->OnNodeDeleted)
+        sourceView->OnNodeDeleted(sourceLevel, sourceName, sourceParent.Get());
 }
 
 }  // namespace zanver

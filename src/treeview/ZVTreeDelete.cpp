@@ -90,7 +90,7 @@ void TZVRegTreeView::DeleteNodeUndoable(TRegTreeNode* node, bool undoable) {
         return;
     const int level = NodeLevel(node);
     const std::string name = node->NodeName();
-    TRegTreeNode* parent = node->ParentNode();
+    const TNodeRef parent(node->ParentNode());
     bool deleted = true;
     if (!undoable) {
         deleted = DeleteNode(node);
@@ -114,7 +114,7 @@ void TZVRegTreeView::DeleteNodeUndoable(TRegTreeNode* node, bool undoable) {
         DeleteKeyUndoable(path);
     }
     if (deleted && OnNodeDeleted)
-        OnNodeDeleted(level, name, parent);
+        OnNodeDeleted(level, name, parent.Get());
 }
 
 bool TZVRegTreeView::DeleteKeyConfirmed(std::string_view path) {

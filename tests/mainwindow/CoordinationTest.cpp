@@ -184,6 +184,27 @@ TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {
     EXPECT_FALSE(HasItem(w.ComboFileType, kShortcutClass));
 }
 
+TEST_F(CoordinationTest, MovingATopKeyIntoTheOtherTreeFollowsIt) {
+    TZVFormMain& w = OpenTxt();
+    // The extension's key below the file type: the extension tree empties
+    // (its handler clears the tree that held the moved node).
+    w.RegTreeViewExt->MoveCopyNode(w.RegTreeViewExt->TopNode(), w.RegTreeViewFileType->TopNode(),
+                                   false);
+    EXPECT_TRUE(Exists("txtfile\\.txt\\ShellNew"));
+    EXPECT_FALSE(Exists(".txt"));
+    EXPECT_EQ(w.CurExt, "");
+    EXPECT_TRUE(w.RegTreeViewExt->IsEmpty());
+    // A file type's key below the extension: the file type tree is read
+    // again for what the extension names.
+    w.SelectExtension(".bmp", 0);
+    w.RegTreeViewFileType->MoveCopyNode(w.RegTreeViewFileType->TopNode(),
+                                        w.RegTreeViewExt->TopNode(), false);
+    EXPECT_TRUE(Exists(".bmp\\Paint.Picture"));
+    EXPECT_FALSE(Exists("Paint.Picture"));
+    EXPECT_NE(ExtNode(".bmp\\Paint.Picture"), nullptr);
+    EXPECT_FALSE(HasItem(w.ComboFileType, "Paint.Picture"));
+}
+
 TEST_F(CoordinationTest, NewFileTypeKeyIsAssociatedInOneUndoStep) {
     TZVFormMain& w = OpenTxt();
     w.SelectExtension(".nft", 0);  // names a file type without a key
