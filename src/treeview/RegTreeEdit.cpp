@@ -7,6 +7,7 @@
 
 #include "AppMessageBox.h"
 #include "ErrorBoxes.h"
+#include "ErrorCodes.h"
 #include "Exception.h"
 #include "KeyPaths.h"
 #include "LastError.h"
@@ -129,20 +130,18 @@ bool TRegTreeView::DeleteNode(TRegTreeNode* node) {
         return false;
     const RootKey root = Registry.GetRootKey();
     const std::string keyPath = node->KeyPath();
-    bool deleted = false;
-    if (node->IsKey()) {
-        deleted = DeleteKeyTree(root, keyPath);
-    } else {
-        const std::string name = node->ValueName();
-        deleted = DeleteValue(root, keyPath, name);
-        if (!deleted) {
-            // A value that is gone already counts as deleted; the check must
-            // not replace the error of the delete.
-            const long error = LastErrorCode();
-            deleted = !ValueExists(root, keyPath, name);
-            SetLastErrorCode(error);
-        }
+    const std::string name = node->ValueName();
+    if (node->IsKey() ? !KeyExists(root, keyPath) : !ValueExists(root, keyPath, name)) {
+        // Gone behind the view's back: nothing was deleted, and the view
+        // shows again what the store holds.
+        SetLastErrorCode(err::kFileNotFound);
+        const std::string message = "Failed to delete " + node->NodePath() + ". " + LastErrorText();
+        RefreshPath(keyPath, true);
+        ShowError(message);
+        return false;
     }
+    const bool deleted =
+        node->IsKey() ? DeleteKeyTree(root, keyPath) : DeleteValue(root, keyPath, name);
     if (!deleted) {
         ShowError("Failed to delete " + node->NodePath() + ". " + LastErrorText());
         return false;

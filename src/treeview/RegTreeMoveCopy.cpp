@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "AppMessageBox.h"
+#include "ErrorCodes.h"
 #include "KeyPaths.h"
 #include "LastError.h"
 #include "NameRules.h"
@@ -97,6 +98,18 @@ void TRegTreeView::MoveCopyNode(TRegTreeNode* source, TRegTreeNode* dest, TMoveM
     const std::string destKeyPath = destKey->KeyPath();
     const RootKey sourceRoot = source->GetRootKey();
     const RootKey destRoot = destKey->GetRootKey();
+    if (source->IsKey() ? !KeyExists(sourceRoot, sourcePath)
+                        : !ValueExists(sourceRoot, sourcePath, source->ValueName())) {
+        // Gone behind the view's back: nothing to move or copy, and the
+        // source's view shows again what the store holds.
+        SetLastErrorCode(err::kFileNotFound);
+        const std::string message = "Cannot " + std::string(copy ? "copy " : "move ") +
+                                    FullKeyName(sourceRoot, source->NodePath()) + ". " +
+                                    LastErrorText();
+        if (TRegTreeView* view = source->TreeView())
+            view->RefreshPath(sourcePath, true);
+        throw ERegTreeView(message);
+    }
     TRegTreeNode* replaced = nullptr;
     std::string deleteFailure;
 
@@ -199,6 +212,9 @@ void TRegTreeView::MoveCopyKey(RootKey sourceRoot, std::string sourcePath, TMove
     }
     if (IsSubKeyOf(destRoot, destPath, sourceRoot, sourcePath))
         refuse("because the target is a subkey of the source.");
+    // The registry object would move nothing, silently.
+    if (!Registry.KeyExists(sourcePath))
+        refuse("because the source does not exist.");
     Registry.MoveKey(sourcePath, destPath, !copy);
 }
 

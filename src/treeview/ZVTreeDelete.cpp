@@ -8,6 +8,7 @@
 
 #include "Confirm.h"
 #include "ErrorBoxes.h"
+#include "ErrorCodes.h"
 #include "KeyPaths.h"
 #include "LastError.h"
 #include "NameRules.h"
@@ -15,6 +16,7 @@
 #include "RegistryAccess.h"
 #include "SetValueConfirmed.h"
 #include "SystemHelpers.h"
+#include "TreeErrors.h"
 #include "UndoBackup.h"
 #include "ValueText.h"
 #include "ValueTextRegistry.h"
@@ -128,6 +130,13 @@ bool TZVRegTreeView::DeleteKeyConfirmed(std::string_view path) {
 
 void TZVRegTreeView::DeleteKeyUndoable(std::string_view pathView) {
     const std::string path(pathView);
+    if (!Registry.KeyExists(path)) {
+        // Gone behind the view's back: no record may point at nothing.
+        SetLastErrorCode(err::kFileNotFound);
+        const std::string message = "Failed to delete " + FullPath(path) + ". " + LastErrorText();
+        RefreshPath(path, true);
+        throw ERegTreeView(message);
+    }
     const std::string backup = NewBackupPath(path);
     // The backup key that holds this deletion (with the intermediate keys of
     // a path of several components).

@@ -104,6 +104,13 @@ bool TZVRegTreeView::RemoveCreatedRecord(const TUndo& record) {
             keyNode->SetValue("");
         return true;
     }
+    if (!KeyExists(root, path) &&
+        !ValueExists(root, ExtractParentKey(path), ExtractKeyName(path))) {
+        // Gone already: nothing to take back, and the view drops its node.
+        if (FindNode(path, false) != nullptr)
+            RefreshPath(ExtractParentKey(path), true);
+        return true;
+    }
     if (TRegTreeNode* node = FindNode(path, true)) {
         DeleteNodeUndoable(node, false);
         return FindNode(path, false) == nullptr;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "FaultStore.h"
 #include "GuiFixture.h"
 #include "RegTreeView.h"
@@ -322,6 +323,30 @@ TEST_F(MoveCopyTest, FailedMovesLoseNothingAndSaySo) {
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "abcfile", "Content Type"), "\"text/abc\"");
     EXPECT_NE(ext.FindNode(".abc\\Content Type", false), nullptr);
     EXPECT_NE(type.FindNode("abcfile\\Content Type", false), nullptr);
+
+    // Sources someone else deleted: nothing is made at the target, and the
+    // source's view drops their nodes.
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ".abc\\ShellNew"));
+    ASSERT_TRUE(DeleteValue(HKEY_CLASSES_ROOT, "abcfile", "EditFlags"));
+    const std::string notFound = ErrorText(err::kFileNotFound) + ".";
+    ExpectErrorBox("Cannot copy HKEY_CLASSES_ROOT\\.abc\\ShellNew. " + notFound);
+    DragDrop(ext, Node(ext, ".abc\\ShellNew"), type, Node(type, "abcfile"), false);
+    ExpectErrorBox("Cannot move HKEY_CLASSES_ROOT\\abcfile\\EditFlags. " + notFound);
+    DragDrop(type, Node(type, "abcfile\\EditFlags"), ext, Node(ext, ".abc"), true);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "abcfile\\ShellNew"));
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "EditFlags"));
+    EXPECT_EQ(ext.FindNode(".abc\\ShellNew", false), nullptr);
+    EXPECT_EQ(type.FindNode("abcfile\\EditFlags", false), nullptr);
+
+    // A copy the store cannot commit makes nothing, and says so.
+    faults.FailNth(FaultStore::Call::Commit, 1, err::kDiskFull);
+    ExpectErrorBox(
+        "Could not copy key HKEY_LOCAL_MACHINE\\Software\\Classes\\abcfile\\shell to "
+        "HKEY_LOCAL_MACHINE\\Software\\Classes\\.abc\\shell. " +
+        ErrorText(err::kDiskFull) + ".");
+    DragDrop(type, Node(type, "abcfile\\shell"), ext, Node(ext, ".abc"), false);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\shell"));
+    EXPECT_EQ(ext.FindNode(".abc\\shell", false), nullptr);
 }
 
 TEST_F(MoveCopyTest, ShiftDuringTheDragSwitchesTheDropActionAtOnce) {

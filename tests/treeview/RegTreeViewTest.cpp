@@ -268,10 +268,23 @@ TEST_F(RegTreeViewTest, DeleteNodeAndFailuresOfTheStore) {
     Set("a", "v", "\"1\"");
     Set("a", "w", "\"2\"");
     view.RefreshPath("a", false);
-    // A value someone else has deleted already counts as deleted.
+    // Items someone else has deleted already: the user is told, and the view
+    // shows what the store holds.
+    Set("a\\gone", "", "\"g\"");
+    view.RefreshPath("a", false);
     ASSERT_TRUE(DeleteValue(HKEY_CLASSES_ROOT, "a", "v"));
-    EXPECT_TRUE(view.DeleteNode(Node("a\\v")));
+    TRegTreeNode* gone = Node("a\\gone");
+    Expect("Error Zanver", "Failed to delete a\\v. " + ErrorText(err::kFileNotFound),
+           MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    EXPECT_FALSE(view.DeleteNode(Node("a\\v")));
     EXPECT_EQ(Node("a\\v"), nullptr);
+    // The refresh has read the key's subkeys again, and the node stays.
+    EXPECT_EQ(Node("a\\gone"), gone);
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a\\gone"));
+    Expect("Error Zanver", "Failed to delete a\\gone. " + ErrorText(err::kFileNotFound),
+           MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    EXPECT_FALSE(view.DeleteNode(gone));
+    EXPECT_EQ(Node("a\\gone"), nullptr);
     TRegTreeNode* k = Node("a\\k");
     view.PendingNode = k;
     EXPECT_TRUE(view.DeleteNode(k));
@@ -282,8 +295,7 @@ TEST_F(RegTreeViewTest, DeleteNodeAndFailuresOfTheStore) {
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
     faults.FailNth(FaultStore::Call::DeleteValue, 1, err::kAccessDenied);
-    SetLastErrorCode(err::kAccessDenied);
-    const std::string denied = LastErrorText();
+    const std::string denied = ErrorText(err::kAccessDenied);
     Expect("Error Zanver", "Failed to delete a\\w. " + denied, MessageButtons::Ok,
            MessageIcon::Stop, MessageResult::Ok);
     EXPECT_FALSE(view.DeleteNode(Node("a\\w")));

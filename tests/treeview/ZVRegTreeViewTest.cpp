@@ -184,9 +184,10 @@ TEST_F(ZVRegTreeViewTest, FailedMoveIntoTheBackupLosesNothing) {
         int failures = 0;
         int halfMoved = 0;  // the copy was whole, the original lost part of itself
         const std::vector<Call> kinds =
-            nativeMove ? std::vector<Call>{Call::MoveKey, Call::CreateKey, Call::DeleteKey}
-                       : std::vector<Call>{Call::CreateKey, Call::SetValue, Call::EnumValue,
-                                           Call::DeleteKey};
+            nativeMove
+                ? std::vector<Call>{Call::MoveKey, Call::CreateKey, Call::DeleteKey, Call::Commit}
+                : std::vector<Call>{Call::CreateKey, Call::SetValue, Call::EnumValue,
+                                    Call::DeleteKey, Call::Commit};
         for (const Call kind : kinds) {
             for (int n = 1; n <= 40; ++n) {
                 SCOPED_TRACE(testing::Message() << "native move " << nativeMove << " call kind "
@@ -280,6 +281,18 @@ TEST_F(ZVRegTreeViewTest, DeletingValuesAndConfirmedKeysAsksAndRecords) {
     view.DeleteNodeUndoable(Node("a\\v"), true);
     EXPECT_TRUE(UndoList.Empty());
     EXPECT_NE(Node("a\\v"), nullptr);
+
+    // A key deleted behind the view's back: the user is told, no record
+    // points at nothing, and the view drops the node.
+    Set("a\\stale", "", "\"s\"");
+    view.RefreshPath("a", false);
+    TRegTreeNode* stale = Node("a\\stale");
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a\\stale"));
+    ExpectDelete("HKEY_CLASSES_ROOT\\a\\stale");
+    EXPECT_EQ(ErrorOf([&] { view.DeleteNodeUndoable(stale, true); }),
+              "Failed to delete HKEY_CLASSES_ROOT\\a\\stale. " + ErrorText(err::kFileNotFound));
+    EXPECT_TRUE(UndoList.Empty());
+    EXPECT_EQ(view.FindNode("a\\stale", false), nullptr);
 }
 
 TEST_F(ZVRegTreeViewTest, KeystrokesAreRecordedOnlyWhileTheEditLasts) {
