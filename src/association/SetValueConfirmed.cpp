@@ -55,10 +55,13 @@ bool SetValueConfirmed(RootKey root, std::string_view key, std::string_view name
 
     const bool existed = !keyIsNew && ValueExists(root, key, name);
     std::string oldText;
+    // What the undo record puts back: the old type and bytes exactly.
+    std::string exactOldText;
     if (existed) {
         oldText = ReadValueText(root, key, name, false);
         if (oldText == newValueText)
             return true;
+        exactOldText = ReadExactValueText(root, key, name);
     }
 
     if (!keyIsNew && !ConfirmWriteFmt("Set %s of %s to %s?", {what, label, newValueText}))
@@ -72,7 +75,8 @@ bool SetValueConfirmed(RootKey root, std::string_view key, std::string_view name
         std::string description =
             display.empty() ? "change " + FullKeyName(root, valuePath)
                             : "change " + std::string(what) + " of " + label + " from " + oldText;
-        AddUndoForActiveControl(std::move(description), KeyValueUndoText(root, valuePath, oldText),
+        AddUndoForActiveControl(std::move(description),
+                                KeyValueUndoText(root, valuePath, exactOldText),
                                 std::move(changeUndo), changeTarget);
     } else {
         AddUndoForActiveControl("create " + label, valuePath, std::move(createValueUndo),

@@ -10,6 +10,7 @@
 #include "KeyPaths.h"
 #include "MainWindow.h"
 #include "QtGuard.h"
+#include "RegistryAccess.h"
 #include "StrUtils.h"
 #include "Undo.h"
 #include "UndoGroup.h"
@@ -102,13 +103,20 @@ void TZVFormMain::ChangeEditedValue(EditStep& step) {
         return;
     }
     step.Confirmed = true;
-    // The value keeps its old name here; the rename follows.
+    // The value keeps its old name here; the rename follows. Undo puts back
+    // the old type and bytes exactly, or removes a value the key did not have.
     const RootKey root = tree->Registry.GetRootKey();
+    const bool existed = ValueExists(root, step.KeyPath, step.Name);
+    const std::string exactOld = existed ? ReadExactValueText(root, step.KeyPath, step.Name) : "";
     SetValueText(root, step.KeyPath, step.Name, step.NewValue);
     const std::string valuePath = step.KeyPath + "\\" + step.Name;
-    AddUndoForActiveControl("change value " + tree->FullPath(valuePath),
-                            KeyValueUndoText(root, valuePath, step.OldValue),
-                            TZVRegTreeView::RestoreValue, tree);
+    if (existed)
+        AddUndoForActiveControl("change value " + tree->FullPath(valuePath),
+                                KeyValueUndoText(root, valuePath, exactOld),
+                                TZVRegTreeView::RestoreValue, tree);
+    else
+        AddUndoForActiveControl("change value " + tree->FullPath(valuePath), valuePath,
+                                TZVRegTreeView::RemoveCreated, tree);
     if (tree->OnNodeValueChanged)
         tree->OnNodeValueChanged(step.Node, step.NewValue);
 }

@@ -137,12 +137,16 @@ void CloseStoreKey(StoreKey key) {
         ActiveStore().CloseKey(key);
 }
 
-bool SetRawValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
-                 const std::uint8_t* data, std::size_t size) {
+bool SetExactRawValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
+                      const std::uint8_t* data, std::size_t size) {
     KeyHandle handle(ActiveStore());
     bool existed = false;
-    if (!Succeeded(handle.Create(root, key, kKeySetValue, existed)))
-        return false;
+    return Succeeded(handle.Create(root, key, kKeySetValue, existed)) &&
+           Succeeded(handle.Store().SetValue(handle.Get(), name, type, data, size));
+}
+
+bool SetRawValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
+                 const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t kZero = 0;
     if (name.empty() && type == RegNone) {
         // The default value cannot be made unassigned: it becomes the empty string.
@@ -153,7 +157,7 @@ bool SetRawValue(RootKey root, std::string_view key, std::string_view name, std:
         data = &kZero;
         size = 1;
     }
-    return Succeeded(handle.Store().SetValue(handle.Get(), name, type, data, size));
+    return SetExactRawValue(root, key, name, type, data, size);
 }
 
 void WriteString(RootKey root, std::string_view key, std::string_view name, bool expandable,

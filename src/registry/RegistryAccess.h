@@ -33,6 +33,11 @@ void CloseStoreKey(StoreKey key);
 
 bool SetRawValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
                  const std::uint8_t* data, std::size_t size);
+// Stores type and bytes exactly as given, without SetRawValue's substitutions:
+// how an undo puts back a value that existed (an unassigned default value, an
+// empty string without its terminator).
+bool SetExactRawValue(RootKey root, std::string_view key, std::string_view name, std::uint32_t type,
+                      const std::uint8_t* data, std::size_t size);
 void WriteString(RootKey root, std::string_view key, std::string_view name, bool expandable,
                  std::string_view text);
 bool WriteDWord(RootKey root, std::string_view key, std::string_view name, std::uint32_t value);

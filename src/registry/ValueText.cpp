@@ -71,6 +71,23 @@ std::string DwordText(const std::uint8_t* data, std::size_t size) {
     return std::string(TypeWord(RegDword)) + std::string(kPrefixSeparator) + digits;
 }
 
+// Whether a REG_SZ's bytes come back unchanged from the quoted form of
+// REGEDIT4 text: characters without a zero byte, one terminating zero, and no
+// line break but CR LF (the escaped form turns a lone CR or LF into CR LF).
+bool QuotedFormKeepsBytes(const std::uint8_t* data, std::size_t size) {
+    if (size == 0 || data[size - 1] != 0)
+        return false;
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+        if (data[i] == 0)
+            return false;
+        if (data[i] == '\r' && data[i + 1] != '\n')
+            return false;
+        if (data[i] == '\n' && (i == 0 || data[i - 1] != '\r'))
+            return false;
+    }
+    return true;
+}
+
 std::string StringUpToZero(const Bytes& data) {
     std::size_t length = 0;
     while (length < data.size() && data[length] != 0)
@@ -246,6 +263,10 @@ std::string FormatValueText(const std::uint8_t* data, std::size_t size, std::uin
         size = 0;
     switch (type) {
         case RegSz:
+            // The clipboard must carry every byte: a string the quoted form
+            // would change goes as a numbered byte list.
+            if (regeditStyle && !QuotedFormKeepsBytes(data, size))
+                return PrefixedByteList(TypeNumberPrefix(type), data, size);
             return QuotedUpToZero(data, size);
         case RegBinary:
             return PrefixedByteList(TypeWord(RegBinary), data, size);
@@ -365,13 +386,16 @@ std::string ToRegeditValueText(std::string_view valueText) {
     if (!valueText.empty() && valueText.front() == kQuote) {
         const std::string_view inner =
             valueText.size() >= 2 ? valueText.substr(1, valueText.size() - 2) : std::string_view();
-        return QuoteText(inner);
+        const Bytes bytes = StringBytes(inner);
+        if (QuotedFormKeepsBytes(bytes.data(), bytes.size()))
+            return QuoteText(inner);
+        return FormatValueText(bytes, RegSz, true);
     }
     std::uint32_t type = RegNone;
     Bytes data;
     ParseValueText(valueText, type, data);
-    if (type == RegSz)  // "hex(1): ..." has a string's bytes
-        return QuoteText(StringUpToZero(data));
+    if (type == RegSz && QuotedFormKeepsBytes(data.data(), data.size()))
+        return QuoteText(StringUpToZero(data));  // "hex(1): ..." that a string carries
     return FormatValueText(data, type, true);
 }
 
@@ -382,15 +406,24 @@ std::string FromRegeditValueText(std::string_view text) {
     std::uint32_t type = RegNone;
     Bytes data;
     ParseValueText(text, type, data);
+    return ExactValueText(data, type);
+}
+
+std::string ExactValueText(const Bytes& data, std::uint32_t type) {
     std::string display = FormatValueText(data, type, false);
     // Some values have no exact display form (a REG_NONE with data, a DWORD
-    // that is not 4 bytes, an expandable string without its terminating zero);
-    // those keep their bytes as a numbered byte list, so that nothing is lost
-    // on the way back into the registry.
-    std::uint32_t shownType = RegNone;
-    Bytes shown;
-    ParseValueText(display, shownType, shown);
-    if (shownType != type || shown != data)
+    // that is not 4 bytes, a string with a zero byte inside, a link, whose
+    // byte list reads back only as a string); those keep their bytes as a
+    // numbered byte list, so that nothing is lost on the way back.
+    bool same = false;
+    try {
+        std::uint32_t shownType = RegNone;
+        Bytes shown;
+        ParseValueText(display, shownType, shown);
+        same = shownType == type && shown == data;
+    } catch (const Exception&) {
+    }
+    if (!same)
         display = PrefixedByteList(TypeNumberPrefix(type), data.data(), data.size());
     return display;
 }

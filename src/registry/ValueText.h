@@ -9,7 +9,8 @@
 #include "RegistryAccess.h"
 
 // The value text: the one textual form of a typed registry value, in display
-// style (tree views, questions, undo records) or in REGEDIT4 style (clipboard).
+// style (tree views, questions) or in REGEDIT4 style (clipboard). In REGEDIT4
+// style every value reads back to its exact type and bytes.
 //
 // Writing: strings in double quotes (never escaped), "dword: 0000001F",
 // "hex: 01,02,FF", "<type word>: <bytes>", "hex(<type>): <bytes>".
@@ -51,6 +52,11 @@ std::string MakeStringValueText(std::string_view text, bool expandable);
 // a REG_SZ, REG_EXPAND_SZ or REG_LINK; empty for REG_NONE or no bytes. Any
 // other type raises.
 std::string StringFromValueText(std::string_view valueText);
+
+// The display form of a value when it reads back to the same type and bytes;
+// otherwise "hex(<type>): <bytes>", which always does. Undo records and pasted
+// values use it, so that nothing of a value is lost on its way back.
+std::string ExactValueText(const Bytes& data, std::uint32_t type);
 
 // Display form to REGEDIT4 form (surrounding blanks dropped): a quoted string
 // gets the escaped form, any other text is parsed and written again in

@@ -20,6 +20,15 @@ namespace zanver {
 
 namespace {
 
+// The type of a value text as a caption shows it. A link shows as a byte list
+// that reads back only in the string form, so its word alone tells its type.
+std::uint32_t CaptionValueType(std::string_view value) {
+    const std::string_view word = TypeWords[RegLink];
+    if (LowerCaseAscii(value.substr(0, word.size())) == word)
+        return RegLink;
+    return ValueTextType(value);
+}
+
 constexpr const char* kTruncateQuestion =
     "The original node value has a textual representation longer than 259 chars. If you start "
     "editing it it will be truncated to 259 chars. Do you want to TRUNCATE and edit it?";
@@ -332,7 +341,7 @@ void TRegTreeNode::InitNode(std::string_view name, std::string_view value, bool 
 
 void TRegTreeNode::SetNameValue(std::string_view name, std::string_view value) {
     if (!IsKey())
-        SetValueType(static_cast<std::int32_t>(ValueTextType(value)));
+        SetValueType(static_cast<std::int32_t>(CaptionValueType(value)));
     const std::string caption = BuildCaption(name, value, IsKey());
     LongText = caption.size() > kMaxEditLength;
     SetText(caption);

@@ -103,7 +103,7 @@ void TZVRegTreeView::DeleteNodeUndoable(TRegTreeNode* node, bool undoable) {
         const std::string keyPath = node->KeyPath();
         const std::string valueName = node->ValueName();
         const std::string old = ValueExists(root, keyPath, valueName)
-                                    ? ReadValueText(root, keyPath, valueName, false)
+                                    ? ReadExactValueText(root, keyPath, valueName)
                                     : node->NodeValue();
         AddUndoForActiveControl("delete " + FullPath(path), KeyValueUndoText(root, path, old),
                                 RestoreValue, this);
@@ -185,7 +185,7 @@ bool TZVRegTreeView::DeleteValueUndoable(RootKey root, std::string_view keyPath,
                                           : "Delete %s from the registry?",
                              {full}))
             return false;
-        const std::string old = ReadValueText(root, keyPath, name, false);
+        const std::string old = ReadExactValueText(root, keyPath, name);
         if (!DeleteValue(root, keyPath, name)) {
             ShowError("Failed to delete " + full + ". " + LastErrorText());
             return false;

@@ -74,15 +74,17 @@ bool TZVRegTreeView::RestoreValueRecord(const TUndo& record) {
     const std::string name =
         lastSlash == std::string::npos ? std::string() : fullPath.substr(lastSlash + 1);
     if (root == Registry.GetRootKey()) {
-        SetValueText(root, keyPath, name, old);
-        if (TRegTreeNode* node = ShowWritten(keyPath, name, old)) {
+        RestoreValueText(root, keyPath, name, old);
+        // The record may hold a byte list where the value has a display form.
+        const std::string shown = ReadValueText(root, keyPath, name, false);
+        if (TRegTreeNode* node = ShowWritten(keyPath, name, shown)) {
             if (record.Control == this)
                 SelectWithFocus(node);
             if (OnNodeValueChanged)
-                OnNodeValueChanged(node, old);
+                OnNodeValueChanged(node, shown);
         }
     } else {
-        SetValueText(root, keyPath, name, old);
+        RestoreValueText(root, keyPath, name, old);
         if (StartsWithText(keyPath, kFileExtsPrefix))
             HostEditApplicationRefresh();
     }

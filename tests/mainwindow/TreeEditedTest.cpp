@@ -5,6 +5,7 @@
 #include "CoordinationFixture.h"
 #include "Errors.h"
 #include "Options.h"
+#include "ValueTextRegistry.h"
 #include "ZVEdit.h"
 
 namespace zanver {
@@ -36,6 +37,26 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
     PerformUndo(UndoList);
     EXPECT_EQ(DefaultOf("txtfile\\DefaultIcon"), "icon.dll,1");
     EXPECT_TRUE(UndoList.Empty());
+
+    // A key without a default value, renamed and given one: the undo takes
+    // both back and leaves the key without a default value.
+    ExpectConfirm("Rename Sub to Sub2 and change its value to \"s\"?");
+    EditCaption(tree, FileTypeNode("txtfile\\Misc\\Sub"), "Sub2 = \"s\"");
+    EXPECT_EQ(DefaultOf("txtfile\\Misc\\Sub2"), "s");
+    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\Sub\\ from the registry?");
+    PerformUndo(UndoList);
+    EXPECT_TRUE(Exists("txtfile\\Misc\\Sub"));
+    EXPECT_FALSE(HasValue("txtfile\\Misc\\Sub", ""));
+    EXPECT_TRUE(UndoList.Empty());
+
+    // A value whose display form drops bytes comes back with all of them.
+    const std::uint8_t bytes[] = {1, 2, 3};
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile", "Other", RegNone, bytes, 3));
+    tree->RefreshPath("txtfile", false);
+    ExpectConfirm("Change value of Other to \"p\"?");
+    EditCaption(tree, FileTypeNode("txtfile\\Other"), "Other = \"p\"");
+    PerformUndo(UndoList);
+    EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "txtfile", "Other", true), "hex(0): 01,02,03");
 
     // An empty value deletes the key's default value, the caption is the name.
     const std::string question =

@@ -64,9 +64,12 @@ TEST(ValueTextFormat, EachTypeInBothStyles) {
     };
     const std::vector<Case> cases = {
         {Str("abc"), RegSz, "\"abc\"", "\"abc\""},
-        {B({'a', 0, 'b', 0}), RegSz, "\"a\"", "\"a\""},
-        {B({'a', 'b'}), RegSz, "\"ab\"", "\"ab\""},
-        {{}, RegSz, "\"\"", "\"\""},
+        // The clipboard's quoted form would change these strings.
+        {B({'a', 0, 'b', 0}), RegSz, "\"a\"", "hex(1): 61,00,62,00"},
+        {B({'a', 'b'}), RegSz, "\"ab\"", "hex(1): 61,62"},
+        {{}, RegSz, "\"\"", "hex(1): "},
+        {B({'a', '\n', 'b', 0}), RegSz, "\"a\nb\"", "hex(1): 61,0A,62,00"},
+        {B({'a', '\r', '\n', 0}), RegSz, "\"a\r\n\"", "\"a\r\n\""},
         {Str("a\"b\\c"), RegSz, "\"a\"b\\c\"", "\"a\"b\\c\""},
         {B({1, 2, 255}), RegBinary, "hex: 01,02,FF", "hex: 01,02,FF"},
         {{}, RegBinary, "hex: ", "hex: "},
@@ -227,8 +230,9 @@ TEST(ValueTextType, ChecksWordsQuotesAndTypeNumbersOnly) {
     EXPECT_EQ(message("multiple"), kUndetermined1 + "multiple" + kUndetermined2);
 }
 
-// Writing random values and reading them back gives the same type and bytes,
-// except where the display form drops bytes by design.
+// Writing random values and reading them back gives the same type and bytes:
+// always in REGEDIT4 style and in the exact form, in display style except
+// where that form drops bytes by design.
 TEST(ValueTextRoundTrip, RandomValuesInBothStyles) {
     std::mt19937 random(20240611);
     const std::uint32_t types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 255, 0x7FFFFFFF, 0xFFFFFFFF};
@@ -242,13 +246,15 @@ TEST(ValueTextRoundTrip, RandomValuesInBothStyles) {
 
         std::uint32_t readType = 0;
         Bytes readData;
-        const std::string regedit = FormatValueText(data, type, true);
-        ParseValueText(regedit, readType, readData);
-        const bool stringType = type == RegSz;
+        for (const std::string& exact :
+             {FormatValueText(data, type, true), ExactValueText(data, type),
+              FromRegeditValueText(ToRegeditValueText(ExactValueText(data, type)))}) {
+            ParseValueText(exact, readType, readData);
+            EXPECT_EQ(readType, type) << exact;
+            EXPECT_EQ(readData, data) << exact;
+        }
         Bytes upToZero(data.begin(), std::find(data.begin(), data.end(), 0));
         upToZero.push_back(0);
-        EXPECT_EQ(readType, type) << regedit;
-        EXPECT_EQ(readData, stringType ? upToZero : data) << regedit;
 
         const std::string display = FormatValueText(data, type, false);
         if (type == RegLink) {
@@ -326,7 +332,10 @@ TEST(ValueTextConversion, DisplayToRegeditAndBack) {
     EXPECT_EQ(ToRegeditValueText("\""), "\"\"");
     // Strings get the escaped form however they were typed.
     EXPECT_EQ(ToRegeditValueText("  \"a\\b\" "), "\"a\\\\b\"");
-    EXPECT_EQ(ToRegeditValueText("hex(1): 22,5C,6E,00,41"), "\"\\\"\\\\n\"");
+    EXPECT_EQ(ToRegeditValueText("hex(1): 22,5C,6E,00"), "\"\\\"\\\\n\"");
+    // A string the quoted form cannot carry keeps its bytes.
+    EXPECT_EQ(ToRegeditValueText("hex(1): 22,5C,6E,00,41"), "hex(1): 22,5C,6E,00,41");
+    EXPECT_EQ(ToRegeditValueText("\"a\nb\""), "hex(1): 61,0A,62,00");
     EXPECT_EQ(FromRegeditValueText(" \"a\\\\b\" "), "\"a\\b\"");
     EXPECT_EQ(FromRegeditValueText("dword:0000001f"), "dword: 0000001F");
     EXPECT_EQ(FromRegeditValueText("\"a\rb\\q\""), "\"a\rb\\q\"");
@@ -336,7 +345,9 @@ TEST(ValueTextConversion, DisplayToRegeditAndBack) {
     EXPECT_EQ(FromRegeditValueText("hex(4):01,02,03"), "hex(4): 01,02,03");
     EXPECT_EQ(FromRegeditValueText("hex(2):41,42"), "hex(2): 41,42");
     EXPECT_EQ(FromRegeditValueText("hex(2):41,42,00"), "expandable string: \"AB\"");
-    for (const char* lossy : {"hex(0):01", "hex(4):01,02,03", "hex(2):41,42"}) {
+    EXPECT_EQ(FromRegeditValueText("hex(6):61,00"), "hex(6): 61,00");
+    for (const char* lossy :
+         {"hex(0):01", "hex(4):01,02,03", "hex(2):41,42", "hex(6):61,00", "hex(1):61,00,62,00"}) {
         std::uint32_t type = 0, backType = 0;
         Bytes data, back;
         ParseValueText(lossy, type, data);

@@ -109,6 +109,41 @@ TEST_F(ZVTreeUndoTest, RestoreValueWritesTheOldTextBackAndTellsTheOwner) {
     EXPECT_EQ(view.TopNode()->NodeName(), "b");
 }
 
+TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
+    // Values whose display form drops bytes, also as default values (which
+    // a write of "unassigned" or of an empty string would change).
+    const Bytes none = {1, 2, 3};
+    for (const auto& [type, data] :
+         std::vector<std::pair<std::uint32_t, Bytes>>{{RegNone, none},
+                                                      {RegNone, {}},
+                                                      {RegDword, {1, 2, 3}},
+                                                      {RegSz, {'a', 0, 'b', 0}},
+                                                      {RegSz, {'a', 'b'}},
+                                                      {RegSz, {}},
+                                                      {RegLink, {'a', 0}},
+                                                      {RegExpandSz, {'%', 0, 'A'}}}) {
+        SCOPED_TRACE(testing::Message() << type << " of " << data.size() << " bytes");
+        for (const char* name : {"v", ""}) {
+            ASSERT_TRUE(
+                SetExactRawValue(HKEY_CLASSES_ROOT, "a", name, type, data.data(), data.size()));
+            const std::string before = store.Dump();
+            view.RefreshPath("a", false);
+            EXPECT_TRUE(view.DeleteValueUndoable("a", name));
+            PerformUndo(UndoList);
+            EXPECT_TRUE(view.WriteValueUndoable("a", name, "\"x\""));
+            PerformUndo(UndoList);
+            if (*name != '\0') {
+                ExpectDelete("HKEY_CLASSES_ROOT\\a\\v");
+                view.DeleteNodeUndoable(Node("a\\v"), true);
+                PerformUndo(UndoList);
+            }
+            EXPECT_TRUE(UndoList.Empty());
+            EXPECT_EQ(store.Dump(), before) << name;
+        }
+        ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a"));
+    }
+}
+
 TEST_F(ZVTreeUndoTest, RestoreValueOfAnotherRootRefreshesTheApplicationOverride) {
     RecordingHost host;
     WindowHost* previous = SetWindowHost(&host);
@@ -239,6 +274,11 @@ TEST_P(ZVTreeUndoPropertyTest, UndoingEverythingRestoresTheStore) {
     Set("top\\k1", "x", "hex: 01,02,03");
     Set("top\\k1\\deep\\deeper", "y", "expandable string: \"%a%\"");
     Set("top\\k2", "z", "multiple strings: 61,00,00,00");
+    // Values whose display form drops bytes: undo must put back every one.
+    Set("top\\k2", "", "hex(1): 61,00,62,00");
+    Set("top\\k2", "none", "hex(0): 01,02,03");
+    Set("top\\k1", "short", "hex(4): 01,02,03");
+    Set("top\\k1", "link", "hex(6): 61,00");
     const std::string before = store.Dump();
     view.RefreshPath("top", false);
     view.expandAll();
