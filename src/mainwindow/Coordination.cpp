@@ -4,6 +4,8 @@
 // tree view with its undo record.
 #include <QLineEdit>
 
+#include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,6 +69,26 @@ std::string FileTypeOfValueText(const std::string& valueText) {
     } catch (const Exception&) {
         return std::string();
     }
+}
+
+// One step for Undo of what a paste wrote: the values it overwrote come back,
+// the items it created go. The newest record names the first item created.
+void RecordPaste(TZVRegTreeView* tree, const TPasteChanges& changes) {
+    const RootKey root = tree->Registry.GetRootKey();
+    std::optional<UndoDepthScope> group;
+    const auto record = [&](const std::string& path, std::string value, UndoProcedure undo) {
+        AddUndoForActiveControl("paste " + tree->FullPath(path), std::move(value), std::move(undo),
+                                tree);
+        if (!group)
+            group.emplace();
+    };
+    for (const TPasteChanges::Overwrite& overwrite : changes.Overwritten) {
+        const std::string valuePath = overwrite.keyPath + "\\" + overwrite.name;
+        record(valuePath, KeyValueUndoText(root, valuePath, overwrite.oldText),
+               TZVRegTreeView::RestoreValue);
+    }
+    for (auto created = changes.Created.rbegin(); created != changes.Created.rend(); ++created)
+        record(*created, *created, TZVRegTreeView::RemoveCreated);
 }
 
 }  // namespace
@@ -377,23 +399,20 @@ void TZVFormMain::RegTreeViewPaste() {
             editor->paste();
         return;
     }
-    const TRegTreeNode* selected = tree->Selected();
-    const std::string before = selected != nullptr ? selected->NodePath() : std::string();
-    tree->PasteFromClipboard((OptionFlags & kOptionNoConfirmPaste) == 0);
-
-    selected = tree->Selected();
-    if (selected == nullptr)
-        return;
-    const std::string after = selected->NodePath();
-    if (after != before)
-        AddUndoForActiveControl("paste " + tree->FullPath(after), after,
-                                TZVRegTreeView::RemoveCreated, tree);
+    TPasteChanges changes;
+    std::exception_ptr failure;
+    try {
+        tree->PasteFromClipboard((OptionFlags & kOptionNoConfirmPaste) == 0, &changes);
+    } catch (...) {
+        // What was written before the failure is recorded and shown all the same.
+        failure = std::current_exception();
+    }
+    RecordPaste(tree, changes);
     // The fields follow the node the paste ended on.
-    const int level = NodeLevel(selected);
-    const std::string name = selected->NodeName();
-    TRegTreeNode* parent = selected->ParentNode();
-    if (tree->OnNodeChanged)
-        tree->OnNodeChanged(level, name, parent);
+    if (const TRegTreeNode* selected = tree->Selected(); selected != nullptr && tree->OnNodeChanged)
+        tree->OnNodeChanged(NodeLevel(selected), selected->NodeName(), selected->ParentNode());
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 }  // namespace zanver

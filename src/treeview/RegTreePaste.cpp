@@ -6,15 +6,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <unordered_set>
 
 #include "ActiveStore.h"
 #include "AppMessageBox.h"
 #include "Clipboard.h"
+#include "ErrorCodes.h"
 #include "EscapedText.h"
 #include "Exception.h"
 #include "KeyPaths.h"
+#include "LastError.h"
 #include "NameRules.h"
 #include "Progress.h"
 #include "RegTreeView.h"
@@ -22,6 +25,7 @@
 #include "StrUtils.h"
 #include "TreeErrors.h"
 #include "ValueText.h"
+#include "ValueTextRegistry.h"
 
 namespace zanver {
 
@@ -56,11 +60,13 @@ bool IsBelow(std::string_view path, std::string_view base) {
 // working state of the parser.
 class Paster {
   public:
-    Paster(TRegTreeView& view, std::string text, bool confirmCreate, TProgress& progress)
+    Paster(TRegTreeView& view, std::string text, bool confirmCreate, TProgress& progress,
+           TPasteChanges& changes)
         : view_(view),
           root_(view.Registry.GetRootKey()),
           text_(std::move(text)),
           progress_(progress),
+          changes_(changes),
           askCreate_(confirmCreate) {}
 
     void Run();
@@ -92,12 +98,18 @@ class Paster {
     MessageResult Ask(const std::string& text, MessageButtons buttons);
     void AskLength(std::size_t length, const std::string& text);
     Answer AskYesNoCancelAll(const std::string& text, bool& askAgain);
+    // Notes what the write of the current line changes, before it is made.
+    void NoteChange(bool existed);
+    // Commits what was pasted so far; raises when the store cannot.
+    void CommitSoFar();
     void Finish();
 
     TRegTreeView& view_;
     RootKey root_;
     std::string text_;
     TProgress& progress_;
+    TPasteChanges& changes_;
+    TPasteChanges committed_;  // changes_ as of the last commit
     std::size_t pos_ = 0;
     std::optional<StoreTransaction> transaction_;
 
@@ -110,7 +122,7 @@ class Paster {
     bool valueMarker_ = false;
     bool askOverwrite_ = true;
     bool askCreate_;
-    TRegTreeNode* firstNode_ = nullptr;
+    TNodeRef firstNode_;
     std::string valueName_;
     std::string valueText_;
     bool keyLine_ = false;
@@ -256,13 +268,27 @@ std::string Paster::ReadValueData(std::size_t from, std::size_t end) {
     return data;
 }
 
+void Paster::CommitSoFar() {
+    if (!transaction_)
+        return;
+    const long rc = transaction_->Commit();
+    transaction_.reset();
+    if (rc != err::kSuccess) {
+        // What was written since the last commit is gone: the view shows
+        // again what the store holds, and no record may name it.
+        changes_ = committed_;
+        view_.RefreshPath(firstTarget_, true);
+        firstNode_ = TNodeRef();
+        SetLastErrorCode(rc);
+        throw ERegTreeView("Could not complete the paste. " + LastErrorText());
+    }
+    committed_ = changes_;
+}
+
 MessageResult Paster::Ask(const std::string& text, MessageButtons buttons) {
     // What was pasted so far is committed before a question, so that the
     // store is not held locked while the user thinks.
-    if (transaction_) {
-        transaction_->Commit();
-        transaction_.reset();
-    }
+    CommitSoFar();
     const MessageResult answer = ShowMessageBox(text, buttons, MessageIcon::Question);
     transaction_.emplace(ActiveStore());
     return answer;
@@ -316,6 +342,7 @@ bool Paster::PasteItem() {
         if (answer == Answer::Stop)
             return false;
     }
+    NoteChange(exists_ ? *exists_ : ValueExists(root_, currentKey_, valueName_));
     TRegTreeNode* node = view_.WriteValue(currentKey_, valueName_, valueText_);
     if (keyLine_) {
         // Known to be new, so all below it will be this paste's.
@@ -326,9 +353,29 @@ bool Paster::PasteItem() {
     }
     if (!currentFresh_)
         writtenKeys_.insert(FoldName(currentKey_));
-    if (firstNode_ == nullptr)
-        firstNode_ = node;
+    if (firstNode_.Get() == nullptr)
+        firstNode_ = TNodeRef(node);
     return true;
+}
+
+void Paster::NoteChange(bool existed) {
+    if (currentFresh_)
+        return;  // inside a key this paste created
+    if (keyLine_) {
+        // A new key, and with it the missing keys above it.
+        std::string top = currentKey_;
+        for (std::string parent = ExtractParentKey(top);
+             !parent.empty() && !IsFresh(parent) && !KeyExists(root_, parent);
+             parent = ExtractParentKey(parent))
+            top = parent;
+        if (!IsFresh(ExtractParentKey(top)))
+            changes_.Created.push_back(top);
+    } else if (existed) {
+        changes_.Overwritten.push_back(
+            {currentKey_, valueName_, ReadExactValueText(root_, currentKey_, valueName_)});
+    } else {
+        changes_.Created.push_back(currentKey_ + "\\" + valueName_);
+    }
 }
 
 void Paster::Run() {
@@ -374,32 +421,32 @@ void Paster::Run() {
                 break;
         }
     } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        // A commit that fails here is the greater news: it raises instead.
         Finish();
-        throw;
+        std::rethrow_exception(failure);
     }
     Finish();
 }
 
 // What was pasted stays, also when a line failed or the paste was cancelled.
 void Paster::Finish() {
-    if (transaction_) {
-        transaction_->Commit();
-        transaction_.reset();
-    }
     view_.EndUpdate();
-    if (firstNode_ != nullptr) {
-        view_.Select(firstNode_);
-        view_.scrollToItem(firstNode_);
+    CommitSoFar();
+    if (TRegTreeNode* first = firstNode_.Get()) {
+        view_.Select(first);
+        view_.scrollToItem(first);
     }
 }
 
 }  // namespace
 
-void TRegTreeView::PasteFromClipboard(bool confirmCreate) {
+void TRegTreeView::PasteFromClipboard(bool confirmCreate, TPasteChanges* changes) {
     // The progress runs from the start, since reading a large clipboard takes
     // time too; a short paste ends before its dialog would appear.
     TProgress progress(this, QObject::tr("Pasting from the clipboard..."), 0);
-    Paster paster(*this, ClipboardText(), confirmCreate, progress);
+    TPasteChanges ignored;
+    Paster paster(*this, ClipboardText(), confirmCreate, progress, changes ? *changes : ignored);
     paster.Run();
 }
 

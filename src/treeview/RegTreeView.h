@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "RegTreeNode.h"
 #include "Registry.h"
@@ -57,6 +58,20 @@ class TNodeRef {
     QPointer<TRegTreeView> view_;
     QPersistentModelIndex index_;
     TRegTreeNode* node_ = nullptr;
+};
+
+// What a paste wrote, for an owner that records it for Undo: the items it
+// created, none below another (key paths; "key\name" for a value, "key\"
+// for a default value), and the values it overwrote with their old text in
+// exact form (ExactValueText).
+struct TPasteChanges {
+    struct Overwrite {
+        std::string keyPath;
+        std::string name;
+        std::string oldText;
+    };
+    std::vector<std::string> Created;
+    std::vector<Overwrite> Overwritten;
 };
 
 // A tree view that shows one registry key with its values and subkeys and
@@ -146,7 +161,10 @@ class TRegTreeView : public QTreeWidget {
     // Clipboard exchange in REGEDIT4 text.
     bool CanPaste() const;
     void CopyToClipboard();
-    void PasteFromClipboard(bool confirmCreate);
+    // Pastes below the selected key. What was written stays when a later
+    // line fails or the paste is cancelled; changes (when given) tells what
+    // was written, also when the paste raises.
+    void PasteFromClipboard(bool confirmCreate, TPasteChanges* changes = nullptr);
     int WalkKey(StoreKey parentKey, const std::string& name, LoadOptions options, int len,
                 const WalkValueCallback& valueCallback, const WalkKeyCallback& keyCallback);
 

@@ -3,6 +3,9 @@
 #include <QLineEdit>
 
 #include "CoordinationFixture.h"
+#include "ErrorCodes.h"
+#include "ErrorOf.h"
+#include "FaultStore.h"
 #include "KeyPaths.h"
 #include "Options.h"
 
@@ -268,6 +271,80 @@ TEST_F(CoordinationTest, PasteRecordsWhatItCreated) {
     ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Pasted from the registry?");
     PerformUndo(UndoList);
     EXPECT_FALSE(Exists("txtfile\\Pasted"));
+}
+
+TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
+    TZVFormMain& w = OpenTxt(true);
+    TZVRegTreeView* tree = w.RegTreeViewFileType;
+    OptionFlags |= kOptionNoConfirmPaste;
+    const std::uint8_t odd[] = {1, 2, 3};
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile\\Misc", "", RegNone, odd, 3));
+    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile\\Misc", "note", RegNone, odd, 3));
+    tree->RefreshPath("txtfile\\Misc", false);
+    const std::string before = store.Dump();
+    const auto expectDelete = [&](const std::string& path) {
+        ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\" + path + " from the registry?");
+    };
+    const auto undoAll = [&] {
+        while (!UndoList.Empty())
+            PerformUndo(UndoList);
+        EXPECT_EQ(store.Dump(), before);
+    };
+
+    // Values pasted into the key of the selected value, one over its default
+    // value: undo puts the old bytes back and leaves the key.
+    tree->Select(FileTypeNode("txtfile\\Misc\\note"));
+    gui::SetClipboard(
+        "REGEDIT4\r\n; Associate value\r\n[HKEY_CLASSES_ROOT\\x]\r\n"
+        "@=\"new\"\r\n\"n\"=\"v\"\r\n");
+    Expect(AppTitle(), "HKEY_CLASSES_ROOT\\txtfile\\Misc\\ already exists. Overwrite it?",
+           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::Yes);
+    w.RegTreeViewPaste();
+    EXPECT_EQ(DefaultOf("txtfile\\Misc"), "new");
+    EXPECT_EQ(ValueOf("txtfile\\Misc", "n"), "v");
+    EXPECT_EQ(UndoList.LastDescription(), "paste HKEY_CLASSES_ROOT\\txtfile\\Misc\\n");
+    expectDelete("n");
+    undoAll();
+
+    // A paste that fails part-way, at a bad line or a refused long name:
+    // what was written is one undo step, and the tree shows it.
+    const std::string keys =
+        "REGEDIT4\r\n[HKEY_CLASSES_ROOT\\a]\r\n[HKEY_CLASSES_ROOT\\a\\b]\r\n"
+        "[HKEY_CLASSES_ROOT\\c]\r\n";
+    const std::string longName = std::string(300, 'k');
+    for (const bool badLine : {true, false}) {
+        SCOPED_TRACE(badLine);
+        tree->Select(FileTypeNode("txtfile\\Misc"));
+        gui::SetClipboard(
+            keys + (badLine ? "\"v\"=dword:zz\r\n" : "[HKEY_CLASSES_ROOT\\" + longName + "]\r\n"));
+        if (!badLine)
+            Expect(AppTitle(),
+                   "Are you sure you want to paste a key with this long name txtfile\\Misc\\" +
+                       longName + " into the registry?",
+                   MessageButtons::OkCancel, MessageIcon::Question, MessageResult::Cancel);
+        EXPECT_EQ(ErrorOf([&] { w.RegTreeViewPaste(); }),
+                  badLine ? "Could not covert $zz to DWORD" : "Paste canceled");
+        EXPECT_TRUE(Exists("txtfile\\Misc\\a\\b"));
+        EXPECT_NE(FileTypeNode("txtfile\\Misc\\c"), nullptr);
+        ASSERT_EQ(UndoList.Count(), 2);
+        EXPECT_EQ(UndoList.LastDescription(), "paste HKEY_CLASSES_ROOT\\txtfile\\Misc\\a");
+        expectDelete("a");
+        expectDelete("c");
+        undoAll();
+    }
+
+    // A paste the store cannot commit: nothing was written, nothing recorded,
+    // and the tree shows no pasted node.
+    FaultStore faults(store);
+    ScopedActiveStore useFaults(faults);
+    faults.FailNth(FaultStore::Call::Commit, 1, err::kDiskFull);
+    tree->Select(FileTypeNode("txtfile\\Misc"));
+    gui::SetClipboard(keys);
+    EXPECT_EQ(ErrorOf([&] { w.RegTreeViewPaste(); }),
+              "Could not complete the paste. " + ErrorText(err::kDiskFull));
+    EXPECT_TRUE(UndoList.Empty());
+    EXPECT_EQ(store.Dump(), before);
+    EXPECT_EQ(tree->FindNode("txtfile\\Misc\\a", false), nullptr);
 }
 
 }  // namespace
