@@ -19,17 +19,6 @@
 namespace zanver {
 
 namespace {
-// The undo-aware field that holds widget (a combo's line edit belongs to its
-// combo), or nullptr.
-TZVEntryControl* EntryControlOf(QWidget* widget) {
-    for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
-        if (auto* edit = dynamic_cast<TZVEdit*>(w))
-            return edit;
-        if (auto* combo = dynamic_cast<TZVComboBox*>(w))
-            return combo;
-    }
-    return nullptr;
-}
 // Starts the idle timer when an event other than the timers' own arrives.
 class IdleWatcher : public QObject {
   public:

@@ -65,8 +65,15 @@ void TZVFormMain::PaintStatus() {
 }
 
 void TZVFormMain::closeEvent(QCloseEvent* event) {
-    Guarded([this] { FormCloseQuery(); });
-    event->accept();
+    bool canClose = false;
+    Guarded([&] {
+        FormCloseQuery();
+        canClose = true;
+    });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TZVFormMain::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "EntryControl.h"
+#include "Errors.h"
 #include "GlobalRegistry.h"
 #include "MainWindow.h"
 #include "Options.h"
@@ -121,8 +123,13 @@ std::string TZVFormMain::ReadCommandLine(const std::vector<std::string>& argumen
 void TZVFormMain::FormCloseQuery() {
     Closing = true;
     const auto reset = qScopeGuard([this] { Closing = false; });
-    // The field being left commits what was typed into it.
+    // The field being left commits what was typed into it. When that fails
+    // (or is declined) the field is still entered: it takes the focus back
+    // and shows why, and the window stays open with the text kept.
+    TZVEntryControl* field = EntryControlOf(QApplication::focusWidget());
     focusNextChild();
+    if (field != nullptr && field->Entered())
+        throw EZAbort("Close canceled");
     if (isMinimized() || isMaximized()) {
         // Some platforms restore the size only later: the normal geometry is
         // put back at once.

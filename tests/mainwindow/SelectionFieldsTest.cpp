@@ -219,6 +219,31 @@ TEST_F(SelectionFieldsTest, ExtensionBoxBrowsesToExactNamesAndCommitsOnExit) {
     w.Closing = false;
 }
 
+TEST_F(SelectionFieldsTest, ClosingWithAFieldThatCannotCommitKeepsTheWindowAndTheText) {
+    TZVFormMain& w = OpenShown();
+    w.SelectExtension(".log", 0);
+    OptionFlags &= ~kOptionConfirmWrites;
+    FaultStore faults(store);
+    ScopedActiveStore useFaults(faults);
+    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
+    Enter(w.EditFileTypeDescr, "New words", false);
+    Expect("Zanver .log",
+           "Failed to set default value for key HKEY_CLASSES_ROOT\\txtfile to \"New words\". "
+           "Access is denied.",
+           MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    w.close();
+    gui::ProcessEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Closing);
+    EXPECT_EQ(w.EditFileTypeDescr->text().toStdString(), "New words");
+    EXPECT_TRUE(w.EditFileTypeDescr->hasFocus());
+    // Once the text can be written, it is, and the window closes.
+    w.close();
+    gui::ProcessEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(DefaultOf("txtfile"), "New words");
+}
+
 TEST_F(SelectionFieldsTest, FileTypeBoxBrowsesCreatesRepointsOrRestores) {
     TZVFormMain& w = OpenShown();
     w.SelectExtension(".log", 0);

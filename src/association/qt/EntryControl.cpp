@@ -207,4 +207,11 @@ bool TZVEntryControl::RestoreText(const std::string& value) {
     return true;
 }
 
+TZVEntryControl* EntryControlOf(QWidget* widget) {
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget())
+        if (auto* field = dynamic_cast<TZVEntryControl*>(w))
+            return field;
+    return nullptr;
+}
+
 }  // namespace zanver

@@ -90,4 +90,8 @@ class TZVEntryControl : public UndoControl {
     QMetaObject::Connection awayWatch_;
 };
 
+// The undo-aware field that holds widget (a combo's line edit belongs to its
+// combo), or nullptr.
+TZVEntryControl* EntryControlOf(QWidget* widget);
+
 }  // namespace zanver
