@@ -238,6 +238,14 @@ void TZVFormMain::CreateControls() {
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    // The editing of these fields is not built yet: they stay disabled and
+    // empty rather than take input that nothing writes.
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             EditApplication, ButtonOpenAs, ComboMimeType, ComboNewTemplate,
+             ButtonBrowseNewTemplate, BitBtnIcon, ComboShowExt, ComboAction, EditActionDescr,
+             ComboCmd, ButtonBrowseCmd, ButtonDDE, CheckBoxConfirmOpen})
+        control->setEnabled(false);
+
     ArrangeFrame();
     PanelExtResize();
     PanelFileTypeResize();

@@ -15,8 +15,11 @@
 #include <vector>
 
 #include "MainWindowFixture.h"
+#include "Options.h"
 #include "QtText.h"
+#include "RegistryAccess.h"
 #include "Undo.h"
+#include "ZVCheckBox.h"
 #include "ZVComboBox.h"
 #include "ZVEdit.h"
 #include "ZVRegTreeView.h"
@@ -41,6 +44,17 @@ TEST_F(MainWindowTest, ControlsCarryTheNamesHistoriesAndUndoRecordsUse) {
         EXPECT_EQ(FromQString(widget->objectName()), name);
         EXPECT_EQ(entry->UndoName, undoName) << name;
     }
+    // Fields whose editing is not built take no input and show nothing.
+    w.SelectExtension(".txt", 0);
+    for (QWidget* field : std::initializer_list<QWidget*>{
+             w.EditApplication, w.ButtonOpenAs, w.ComboMimeType, w.ComboNewTemplate,
+             w.ButtonBrowseNewTemplate, w.BitBtnIcon, w.ComboShowExt, w.ComboAction,
+             w.EditActionDescr, w.ComboCmd, w.ButtonBrowseCmd, w.ButtonDDE, w.CheckBoxConfirmOpen})
+        EXPECT_FALSE(field->isEnabled()) << FromQString(field->objectName());
+    for (TZVEntryControl* field : std::initializer_list<TZVEntryControl*>{
+             w.EditApplication, w.ComboMimeType, w.ComboNewTemplate, w.ComboAction,
+             w.EditActionDescr, w.ComboCmd})
+        EXPECT_EQ(field->Text(), "");
     // Of the context menu only undo and paste work at the start.
     for (const char* name : {"MenuUndo", "MenuPaste", "MenuNewKey", "MenuDel", "MenuMakeDefault"}) {
         const auto* item = w.findChild<QAction*>(name);
@@ -53,7 +67,7 @@ TEST_F(MainWindowTest, ControlsCarryTheNamesHistoriesAndUndoRecordsUse) {
 
 TEST_F(MainWindowTest, ToolBarSwitchesLayoutWhenTheFocusEntersAndLeavesATree) {
     TZVFormMain& w = Open();
-    ASSERT_TRUE(gui::ShowAndFocus(w.ComboMimeType));
+    ASSERT_TRUE(gui::ShowAndFocus(w.ComboExt));
     const struct {
         QToolButton* button;
         int treeLeft;
@@ -92,7 +106,7 @@ TEST_F(MainWindowTest, ToolBarSwitchesLayoutWhenTheFocusEntersAndLeavesATree) {
     w.PopupMenuAll->close();
     gui::ProcessEvents();
     expectLayout(true, 4, "after a popup menu");
-    focus(w.ComboMimeType, Qt::TabFocusReason);
+    focus(w.ComboExt, Qt::TabFocusReason);
     expectLayout(false, 4, "back in a field");
     w.resize(w.width() + 40, w.height());
     gui::ProcessEvents();
@@ -101,7 +115,7 @@ TEST_F(MainWindowTest, ToolBarSwitchesLayoutWhenTheFocusEntersAndLeavesATree) {
 
 TEST_F(MainWindowTest, LabelsTakeTheLongestCaptionThatFitsTheirField) {
     TZVFormMain& w = Open();
-    ASSERT_TRUE(gui::ShowAndFocus(w.ComboMimeType));
+    ASSERT_TRUE(gui::ShowAndFocus(w.ComboExt));
     // Lays the window out this wide and returns the captions; on a wide
     // window every label fits its field.
     const auto layOut = [&](int width) {
@@ -141,7 +155,7 @@ TEST_F(MainWindowTest, LabelsTakeTheLongestCaptionThatFitsTheirField) {
 
 TEST_F(MainWindowTest, ShowExtensionColumnTakes88Or124PixelsAndTheDescriptionTheRest) {
     TZVFormMain& w = Open();
-    ASSERT_TRUE(gui::ShowAndFocus(w.ComboMimeType));
+    ASSERT_TRUE(gui::ShowAndFocus(w.ComboExt));
     const int frame = w.width() - w.PanelFileType->width();
     const int fixed = 6 + w.LabelShellCmd->x() + w.LabelShellCmd->width() + 6;
     for (const auto& [q, showExt, descr] :
@@ -161,7 +175,7 @@ TEST_F(MainWindowTest, ShowExtensionColumnTakes88Or124PixelsAndTheDescriptionThe
 
 TEST_F(MainWindowTest, SplitterDragStopsAtTheTopAndAtTheBottomOfTheWindow) {
     TZVFormMain& w = Open();
-    ASSERT_TRUE(gui::ShowAndFocus(w.ComboMimeType));
+    ASSERT_TRUE(gui::ShowAndFocus(w.ComboExt));
     const int start = w.GroupBoxExt->height();
     // Drags the splitter to y (from its grab point at 3) and checks the frame.
     const auto drag = [&](int y, int extHeight) {
@@ -184,17 +198,19 @@ TEST_F(MainWindowTest, SplitterDragStopsAtTheTopAndAtTheBottomOfTheWindow) {
 
 TEST_F(MainWindowTest, CtrlZUndoesTheWindowsLastChangeInFieldsAndTrees) {
     TZVFormMain& w = Open();
-    ASSERT_TRUE(gui::ShowAndFocus(w.ComboMimeType));
-    gui::Type(w.ComboMimeType, "abc");
-    ASSERT_EQ(UndoList.Count(), 3);
-    gui::PressKey(w.ComboMimeType, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(w.ComboMimeType), "ab");
-    // In a tree too, also in its in-place edit line.
     w.SelectExtension(".txt", 0);
+    ASSERT_TRUE(gui::ShowAndFocus(w.EditFileTypeDescr));
+    gui::Type(w.EditFileTypeDescr, "abc");
+    ASSERT_EQ(UndoList.Count(), 3);
+    gui::PressKey(w.EditFileTypeDescr, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.EditFileTypeDescr->text().toStdString(), "abText Document");
+    // In a tree too, also in its in-place edit line.
+    OptionFlags &= ~kOptionConfirmWrites;
     w.RegTreeViewFileType->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(UndoList.LastDescription(), "change HKEY_CLASSES_ROOT\\txtfile\\");
     gui::PressKey(w.RegTreeViewFileType, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(w.ComboMimeType), "a");
-    EXPECT_EQ(UndoList.Count(), 1);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "txtfile", ""), "Text Document");
+    EXPECT_EQ(UndoList.Count(), 2);
 
     w.RegTreeViewFileType->setFocus(Qt::TabFocusReason);
     w.RegTreeViewFileType->EditSelected();
@@ -203,10 +219,10 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsLastChangeInFieldsAndTrees) {
     ASSERT_NE(line, nullptr);
     const QString before = line->text();
     gui::Type(line, "x");
-    ASSERT_EQ(UndoList.Count(), 2);
+    ASSERT_EQ(UndoList.Count(), 3);
     gui::PressKey(line, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(line->text(), before);
-    EXPECT_EQ(UndoList.Count(), 1);
+    EXPECT_EQ(UndoList.Count(), 2);
     gui::PressKey(line, Qt::Key_Escape);
 }
 

@@ -1,5 +1,7 @@
 #include "MainWindowFixture.h"
 
+#include "ZVRegTreeView.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -100,7 +102,7 @@ TZVFormMain& MainWindowTest::Open(std::vector<std::string> arguments) {
 TZVFormMain& MainWindowTest::OpenShown(std::vector<std::string> arguments) {
     Open(std::move(arguments));
     // A control that commits nothing when it is left.
-    EXPECT_TRUE(gui::ShowAndFocus(window->CheckBoxConfirmOpen));
+    EXPECT_TRUE(gui::ShowAndFocus(window->RegTreeViewFileType));
     return *window;
 }
 

@@ -59,7 +59,7 @@ class SelectionFieldsTest : public MainWindowTest {
             Leave();
     }
     void Leave() {
-        window->CheckBoxConfirmOpen->setFocus(Qt::TabFocusReason);
+        window->RegTreeViewFileType->setFocus(Qt::TabFocusReason);
         gui::ProcessEvents();
     }
     // "CurExt ComboExt CurFileType ComboFileType".
