@@ -42,14 +42,5 @@ TEST(HistoryTest, OverlongLoadedHistoryShrinksOnAdd) {
     EXPECT_THAT(history.Entries(), ElementsAre("4", "5", "6", "7", "8", "9", "10", "new"));
 }
 
-TEST(HistoryTest, MenuListsNewestFirstOrNoHistory) {
-    TZVHistory history;
-    EXPECT_THAT(HistoryMenuCaptions(history), ElementsAre("No history"));
-    history.Add("x");
-    history.Add("y");
-    history.Add("z");
-    EXPECT_THAT(HistoryMenuCaptions(history), ElementsAre("z", "y", "x"));
-}
-
 }  // namespace
 }  // namespace zanver

@@ -18,6 +18,7 @@
 #include "ComboStatus.h"
 #include "Errors.h"
 #include "GuiFixture.h"
+#include "HistoryMenu.h"
 #include "QtText.h"
 #include "RegistryAccess.h"
 #include "Status.h"
@@ -354,6 +355,33 @@ TEST_F(EntryControlsTest, HistoryIsSavedAtDestructionAndLoadedAgain) {
     }
     ASSERT_TRUE(ReadSettingsValueNames(key, names));
     EXPECT_THAT(names, ElementsAre(".abc", ".TXT"));
+}
+
+TEST_F(EntryControlsTest, HistoryMenuListsNewestFirstOrNoHistory) {
+    QMenu menu;
+    QAction* first = menu.addAction("No history");
+    std::vector<std::string> chosen;
+    QObject::connect(&menu, &QMenu::triggered,
+                     [&](QAction* item) { chosen.push_back(HistoryEntryOf(item)); });
+    const auto captions = [&] {
+        std::vector<std::string> list;
+        for (const QAction* item : menu.actions())
+            list.push_back(FromQString(item->text()) + (item->isEnabled() ? "" : " (off)"));
+        return list;
+    };
+    TZVHistory history;
+    for (const char* entry : {"a", "R&D", "c"})
+        history.Add(entry);
+    FillHistoryMenu(history, &menu);
+    EXPECT_THAT(captions(), ElementsAre("c", "R&&D", "a"));
+    EXPECT_EQ(menu.actions().front(), first);
+    for (QAction* item : menu.actions())
+        item->trigger();
+    EXPECT_THAT(chosen, ElementsAre("c", "R&D", "a"));
+    // Filled again: the items of the older fill are gone.
+    history.Clear();
+    FillHistoryMenu(history, &menu);
+    EXPECT_THAT(captions(), ElementsAre("No history (off)"));
 }
 
 TEST_F(EntryControlsTest, ComboStatusDescribesTheHighlightedItem) {
