@@ -5,7 +5,9 @@
 #include <QApplication>
 
 #include <iostream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ActiveStore.h"
@@ -13,6 +15,7 @@
 #include "LockFileInstances.h"
 #include "MainWindow.h"
 #include "ProgramStore.h"
+#include "QtGuard.h"
 #include "QtPrompter.h"
 #include "QtText.h"
 #include "StoreLocation.h"
@@ -23,6 +26,12 @@ constexpr char kUsage[] = "usage: zanver [--store PATH] [FILE-OR-FOLDER]\n";
 
 int main(int argc, char** argv) {
     const std::string path = zanver::ChooseStorePath(argc, argv);
+    // Help needs no window system: it is answered before one is reached.
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i)
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
     QApplication app(argc, argv);
     QApplication::setApplicationName(zanver::ToQString(zanver::kProgramName));
 
@@ -35,7 +44,7 @@ int main(int argc, char** argv) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith('-')) {
             std::cerr << kUsage;
-            return argument == "--help" || argument == "-h" ? 0 : 2;
+            return 2;
         } else {
             arguments.push_back(zanver::FromQString(argument));
         }
@@ -56,13 +65,16 @@ int main(int argc, char** argv) {
     zanver::SetAppTitle(zanver::kProgramName);
     zanver::InstallQtPrompter();
 
-    int result = 0;
-    {
-        zanver::TZVFormMain window(arguments);
-        QApplication::setWindowIcon(window.windowIcon());
-        window.show();
-        result = QApplication::exec();
+    // A window that cannot start says why, and the program ends.
+    std::unique_ptr<zanver::TZVFormMain> window;
+    if (!zanver::Guarded([&] { window = std::make_unique<zanver::TZVFormMain>(arguments); })) {
+        zanver::SetActiveInstances(nullptr);
+        return 1;
     }
+    QApplication::setWindowIcon(window->windowIcon());
+    window->show();
+    const int result = QApplication::exec();
+    window.reset();
     zanver::SetActiveInstances(nullptr);
     return result;
 }

@@ -9,6 +9,7 @@
 #include "QtGuard.h"
 #include "QtText.h"
 #include "Undo.h"
+#include "UndoBackup.h"
 
 namespace zanver {
 
@@ -19,7 +20,19 @@ TZVFormMain::TZVFormMain(std::vector<std::string> arguments, QWidget* parent) : 
     WireTreeEvents();
     SetWindowHost(this);
     SetActiveControlSource(this);
-    FormCreate(arguments);
+    try {
+        FormCreate(arguments);
+    } catch (...) {
+        // No destructor runs: the hooks go now. Nothing of this run is in
+        // the store yet, so nothing there is cleaned up.
+        destroyed_ = true;
+        RemoveIdleHandler();
+        StatusHandler = nullptr;
+        UndoBackupBase.clear();
+        SetWindowHost(nullptr);
+        SetActiveControlSource(nullptr);
+        throw;
+    }
 }
 
 TZVFormMain::~TZVFormMain() {

@@ -11,7 +11,8 @@ class RunningInstances {
   public:
     virtual ~RunningInstances() = default;
     // Claims the first of stamp, stamp + 1, ... that no running instance
-    // holds, and holds it until Release. Returns the stamp claimed.
+    // holds, and holds it until Release. Returns the stamp claimed; raises
+    // when none can be claimed.
     virtual std::uint32_t ClaimStamp(std::uint32_t stamp) = 0;
     // Whether another instance runs on the same store now.
     virtual bool OthersRunning() = 0;

@@ -34,8 +34,8 @@ class MainWindowTest : public GuiTest {
     // Builds the window with these command-line arguments; a window built
     // before is destroyed first.
     TZVFormMain& Open(std::vector<std::string> arguments = {});
-    // Builds the window and shows it with the focus in the confirm-open
-    // check box; fails the test when the platform refuses the focus.
+    // Builds the window and shows it with the focus in the file type tree;
+    // fails the test when the platform refuses the focus.
     TZVFormMain& OpenShown(std::vector<std::string> arguments = {});
     // Destroys the window (histories are saved, scratch keys removed).
     void Close();

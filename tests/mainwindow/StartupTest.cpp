@@ -10,6 +10,7 @@
 #include <fstream>
 #include <regex>
 
+#include "ErrorOf.h"
 #include "LockFileInstances.h"
 #include "MainWindowFixture.h"
 #include "Options.h"
@@ -18,9 +19,12 @@
 #include "RegistryAccess.h"
 #include "RootKeys.h"
 #include "RunningInstances.h"
+#include "Status.h"
 #include "TempFolder.h"
+#include "Undo.h"
 #include "UndoBackup.h"
 #include "Vocabulary.h"
+#include "WindowHost.h"
 #include "ZVRegTreeView.h"
 
 namespace zanver {
@@ -164,6 +168,22 @@ TEST_F(StartupTest, LastInstanceRemovesTheWholeScratchArea) {
     Close();
     EXPECT_FALSE(ScratchExists(kSettingsKey));
     SetActiveInstances(const_cast<RunningInstances*>(previous));
+}
+
+TEST_F(StartupTest, ARunThatCannotHoldALockFileDoesNotStart) {
+    // The lock folder would lie below a plain file.
+    std::ofstream(temp.File("plain")) << "x";
+    LockFileInstances blocked(ToQString(temp.File("plain")) + "/instances");
+    RunningInstances* previous = SetActiveInstances(&blocked);
+    const std::string error = ErrorOf([&] { Open(); });
+    EXPECT_EQ(error.rfind("Could not create a lock file in ", 0), 0u) << error;
+    // The window left no hook behind, and nothing of the store was touched.
+    EXPECT_EQ(ActiveWindowHost(), nullptr);
+    EXPECT_EQ(GetActiveControlSource(), nullptr);
+    EXPECT_FALSE(StatusHandler);
+    SetActiveInstances(previous);
+    Open();
+    EXPECT_NE(UndoBackupBase, "");
 }
 
 // Lock files of other processes: a live one counts as a running instance; once

@@ -3,14 +3,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "Exception.h"
+#include "QtText.h"
+
 namespace zanver {
 
 namespace {
 // A lock older than this is not stale as long as its process lives.
 constexpr int kNeverStale = 0;
-// Stamps tried before giving up and running with a stamp already held: the
-// scratch data of two runs then share a key, which only loses the
-// separation of their clean-ups, not data.
+// Stamps tried before giving up.
 constexpr int kClaimAttempts = 4096;
 }  // namespace
 
@@ -40,8 +41,16 @@ std::uint32_t LockFileInstances::ClaimStamp(std::uint32_t stamp) {
             ownPath_ = LockPath(stamp);
             return stamp;
         }
+        // A folder that cannot be written fails every attempt alike.
+        if (lock->error() != QLockFile::LockFailedError)
+            break;
     }
-    return stamp;
+    // Without a lock of its own, this run would be invisible to the others,
+    // and the last of them to end would remove this run's backups.
+    throw Exception("Could not create a lock file in " +
+                    FromQString(QDir::toNativeSeparators(folder_)) +
+                    ". The program needs it to keep the backups of deleted keys, which let "
+                    "deletions be undone, apart from those of other instances on the same store");
 }
 
 bool LockFileInstances::OthersRunning() {

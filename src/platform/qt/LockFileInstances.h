@@ -18,6 +18,7 @@ class LockFileInstances : public RunningInstances {
     explicit LockFileInstances(QString folder);
     ~LockFileInstances() override;
 
+    // Raises when no lock file can be made (the folder cannot be written).
     std::uint32_t ClaimStamp(std::uint32_t stamp) override;
     bool OthersRunning() override;
     void Release() override;
