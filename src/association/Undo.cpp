@@ -42,6 +42,18 @@ void AddUndoForActiveControl(std::string description, std::string value, UndoPro
             target);
 }
 
+void DetachUndoRecords(const UndoControl* control, const void* target) {
+    for (int i = 0; i < UndoList.Count(); ++i) {
+        TUndo& record = UndoList.Objects(i);
+        if (record.Control == control)
+            record.Control = nullptr;
+        if (record.Target == target) {
+            record.Target = nullptr;
+            record.UndoProc = nullptr;
+        }
+    }
+}
+
 void PerformUndo(TZVUndoList& list) {
     while (!list.Empty()) {
         // Held here so that the record outlives its procedure even if the

@@ -35,6 +35,11 @@ void AddUndo(TZVUndoList& list, UndoControl* control, std::string description, s
 void AddUndoForActiveControl(std::string description, std::string value, UndoProcedure undoProc,
                              void* target);
 
+// For a control or target that goes away: the records that would refocus
+// control or run their procedure on target are detached from it; such a
+// record is then taken off as undone, without a procedure.
+void DetachUndoRecords(const UndoControl* control, const void* target);
+
 // Undoes the newest record and, while the records undone are chained, the ones
 // before it. A procedure that returns false stops the undo and keeps its
 // record; an exception from a procedure passes on and keeps that record too.

@@ -64,11 +64,14 @@ bool IsDriveRoot(const std::string& path) {
 }
 
 // The extension of a path's last component from its last dot, in lower case;
-// empty when the name has no dot.
+// empty when the name has no dot or ends in it (a lone dot names no
+// extension, as in the extension box).
 std::string LowerExtension(const std::string& path) {
     const std::string name = FromQString(QFileInfo(ToQString(path)).fileName());
     const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : LowerCaseAscii(name.substr(dot));
+    if (dot == std::string::npos || dot + 1 == name.size())
+        return {};
+    return LowerCaseAscii(name.substr(dot));
 }
 
 }  // namespace

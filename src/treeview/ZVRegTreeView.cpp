@@ -112,6 +112,8 @@ TZVRegTreeView::~TZVRegTreeView() {
     // The base class clears the tree when this part of the view is gone
     // already: its selection changes must not reach it.
     disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
+    // Nor may the records this view made.
+    DetachUndoRecords(this, this);
 }
 
 void TZVRegTreeView::SetFocus() {

@@ -74,6 +74,10 @@ TEST_F(StartupTest, FileArgumentSelectsItsExtensionInLowerCase) {
     QDir::setCurrent(before);
     EXPECT_EQ(plain.CmdLinePath, temp.File("README"));
     EXPECT_EQ(plain.CurExt, "");
+    // Nor does a name that ends in its dot, as in the extension box.
+    TZVFormMain& dotted = Open({temp.File("notes.")});
+    EXPECT_EQ(dotted.StartExt, "");
+    EXPECT_EQ(dotted.CurExt, "");
 }
 
 TEST_F(StartupTest, FolderArgumentShowsFolderOrDriveFileType) {

@@ -144,6 +144,18 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
     }
 }
 
+TEST_F(ZVTreeUndoTest, RecordsOfAViewThatIsGoneAreDroppedWhenUndone) {
+    Set("a", "v", "\"old\"");
+    {
+        TZVRegTreeView gone;
+        gone.RefreshPath("a", false);
+        EXPECT_TRUE(gone.WriteValueUndoable("a", "v", "\"new\""));
+    }
+    PerformUndo(UndoList);
+    EXPECT_TRUE(UndoList.Empty());
+    EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "a", "v", false), "\"new\"");
+}
+
 TEST_F(ZVTreeUndoTest, RestoreValueOfAnotherRootRefreshesTheApplicationOverride) {
     RecordingHost host;
     WindowHost* previous = SetWindowHost(&host);

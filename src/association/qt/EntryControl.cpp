@@ -39,16 +39,7 @@ TZVEntryControl::TZVEntryControl(QWidget* widget) : widget_(widget) {}
 TZVEntryControl::~TZVEntryControl() {
     StopWatching();
     // Records made by this control must not reach it once it is gone.
-    void* target = this;
-    for (int i = 0; i < UndoList.Count(); ++i) {
-        TUndo& record = UndoList.Objects(i);
-        if (record.Control == this)
-            record.Control = nullptr;
-        if (record.Target == target) {
-            record.Target = nullptr;
-            record.UndoProc = nullptr;
-        }
-    }
+    DetachUndoRecords(this, this);
 }
 
 void TZVEntryControl::SetFocus() {

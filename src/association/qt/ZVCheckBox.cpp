@@ -17,6 +17,11 @@ TZVCheckBox::TZVCheckBox(QWidget* parent) : QCheckBox(parent) {
     });
 }
 
+TZVCheckBox::~TZVCheckBox() {
+    // Records that would give this box the focus must not reach it once it is gone.
+    DetachUndoRecords(this, this);
+}
+
 void TZVCheckBox::SetCheckedSilently(bool checked) {
     QScopedValueRollback<bool> silent(silent_, true);
     setChecked(checked);

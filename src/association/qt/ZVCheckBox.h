@@ -16,6 +16,7 @@ class TZVCheckBox : public QCheckBox, public UndoControl {
 
   public:
     explicit TZVCheckBox(QWidget* parent = nullptr);
+    ~TZVCheckBox() override;
 
     std::function<void()> OnClick;
 

@@ -168,6 +168,19 @@ TEST_F(EntryControlsTest, UndoGivesTheFocusBackToTheControlThatRecorded) {
     EXPECT_EQ(editExits, 1);
 }
 
+TEST_F(EntryControlsTest, RecordsOfAControlThatIsGoneAreUndoneWithoutIt) {
+    int undone = 0;
+    auto count = [&](void*, TUndo&) { return ++undone > 0; };
+    auto box = std::make_unique<TZVCheckBox>();
+    AddUndo(UndoList, box.get(), "check", "", count, box.get());
+    AddUndo(UndoList, box.get(), "focus only", "", count, nullptr);
+    box.reset();
+    PerformUndo(UndoList);
+    PerformUndo(UndoList);
+    EXPECT_TRUE(UndoList.Empty());
+    EXPECT_EQ(undone, 1);  // the record whose procedure worked on the box ran none
+}
+
 TEST_F(EntryControlsTest, SilentSettersRecordNothingAndKeepEnterText) {
     ASSERT_TRUE(gui::ShowAndFocus(combo));
     gui::Type(combo, "te");
