@@ -92,7 +92,8 @@ class Win32Store : public RegistryStore {
 
     std::unordered_map<StoreKey, Handle> handles_;
     std::unordered_map<StoreKey, Handle> roots_;
-    StoreKey nextHandle_ = 1;
+    // Above the numbers of the roots, the unknown one included.
+    StoreKey nextHandle_ = 0x10000;
     bool foldsToLower_;
     bool sortsValues_;
 };

@@ -343,7 +343,8 @@ void TRegTreeNode::SetNameValue(std::string_view name, std::string_view value) {
     if (!IsKey())
         SetValueType(static_cast<std::int32_t>(CaptionValueType(value)));
     const std::string caption = BuildCaption(name, value, IsKey());
-    LongText = caption.size() > kMaxEditLength;
+    // Counted as the in-place editor counts its limit.
+    LongText = static_cast<std::size_t>(ToQString(caption).size()) > kMaxEditLength;
     SetText(caption);
 }
 

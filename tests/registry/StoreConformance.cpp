@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -503,6 +504,15 @@ TEST_P(StoreConformanceTest, HandlesAllowOnlyTheAccessTheyWereOpenedWith) {
               kSuccess);
     EXPECT_EQ(SubKeys(*store, enumOnly), Names{"s"});
     EXPECT_EQ(ValueNames(*store, key), (Names{"v", "w"}));
+
+    // The number of an unknown root is never that of an open handle.
+    std::vector<std::unique_ptr<Key>> more;
+    for (int i = 0; i < 8; ++i) {
+        more.push_back(std::make_unique<Key>(*store));
+        ASSERT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\k", *more.back()), kSuccess);
+    }
+    Key unknown(*store);
+    EXPECT_NE(Open(*store, kUnknownRoot, "", unknown), kSuccess);
 }
 
 TEST_P(StoreConformanceTest, ReadScopesNestAndLetWritesThrough) {

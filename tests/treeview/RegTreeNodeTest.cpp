@@ -45,6 +45,11 @@ TEST_F(RegTreeNodeTest, CaptionsAndTheLongTextLimit) {
     EXPECT_FALSE(exact->LongText);
     TRegTreeNode* longer = Value(key, "w", "\"" + std::string(254, 'x') + "\"");
     EXPECT_TRUE(longer->LongText);
+    // The limit counts characters as the editor does, not bytes.
+    std::string umlauts;
+    for (int i = 0; i < 253; ++i)
+        umlauts += "\xC3\xBC";
+    EXPECT_FALSE(Value(key, "u", "\"" + umlauts + "\"")->LongText);
     // A caption set as typed keeps the flag as it was.
     longer->SetText("w = \"short\"");
     EXPECT_TRUE(longer->LongText);
