@@ -11,9 +11,9 @@
 #include "FaultStore.h"
 #include "MemoryStore.h"
 #include "RegFile.h"
+#include "TempFolder.h"
 #ifndef _WIN32
 #include "SqliteStore.h"
-#include "TempFolder.h"
 #endif
 
 using namespace zanver;
