@@ -184,7 +184,11 @@ void TRegTreeView::EditFinished(TRegTreeNode* node, std::string text) {
             return;
     }
     node->Edited(text);
-    node->SetText(text);
+    // A key without value shows its name alone.
+    std::string name;
+    std::string value;
+    SplitCaption(text, name, value);
+    node->SetText(node->IsKey() && value.empty() ? name : text);
 }
 
 }  // namespace zanver

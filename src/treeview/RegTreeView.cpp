@@ -294,6 +294,18 @@ bool TRegTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
     return QTreeWidget::edit(index, trigger, event);
 }
 
+void TRegTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // A question asked as the edit ends (a write confirmation) takes the
+    // window's activation: the editor is then the window's focus widget
+    // without having the focus, and once it is gone the window would give
+    // the focus to its first control instead of the view.
+    const bool editorHadFocus =
+        editor != nullptr && (editor->hasFocus() || window()->focusWidget() == editor);
+    QTreeWidget::closeEditor(editor, hint);
+    if (editorHadFocus && !hasFocus())
+        setFocus(Qt::OtherFocusReason);
+}
+
 bool TRegTreeView::MayEdit(TRegTreeNode* node) {
     return (!OnEditing || OnEditing(node)) && node->CanEdit();
 }

@@ -182,6 +182,7 @@ class TRegTreeView : public QTreeWidget {
     // CanEdit (the question before a long caption is cut).
     virtual bool MayEdit(TRegTreeNode* node);
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void mousePressEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -146,6 +146,10 @@ class TZVRegTreeView : public TRegTreeView, public UndoControl {
 
     // The records of the in-place edit under way, oldest first.
     std::vector<std::weak_ptr<TUndo>> editRecords_;
+    // A key whose caption shows an empty value part for its edit, and the
+    // caption it had before; an edit that is cancelled gives it back.
+    TNodeRef valueShownNode_;
+    std::string valueShownCaption_;
     TRegTreeNode* editNode_ = nullptr;
     QPersistentModelIndex editNodeIndex_;
 };

@@ -62,6 +62,8 @@ bool TZVRegTreeView::MayEdit(TRegTreeNode* node) {
         // A key without a value: show the value part first, in the syntax of
         // the stored type, and edit that caption at the next idle moment.
         node->SetText(caption + " = " + NewValueText(static_cast<int>(node->RegType())));
+        valueShownNode_ = TNodeRef(node);
+        valueShownCaption_ = caption;
         editNode_ = node;
         editNodeIndex_ = QPersistentModelIndex(indexFromItem(node));
         return false;
@@ -104,6 +106,11 @@ void TZVRegTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
     Guarded([&] { EndEditRecords(); });
     Editing = false;
     TRegTreeView::closeEditor(editor, hint);
+    // A cancelled edit of a key without value leaves its caption as it was.
+    if (TRegTreeNode* shown = valueShownNode_.Get();
+        shown != nullptr && hint == QAbstractItemDelegate::RevertModelCache)
+        shown->SetText(valueShownCaption_);
+    valueShownNode_ = TNodeRef();
 }
 
 void TZVRegTreeView::CancelEdit() {

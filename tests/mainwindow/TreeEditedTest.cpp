@@ -1,10 +1,12 @@
 // The in-place edit of a node's caption: value changes, renames of values and
 // keys, their questions, error messages and undo groups.
+#include <QApplication>
 #include <QTimer>
 
 #include "CoordinationFixture.h"
 #include "Errors.h"
 #include "Options.h"
+#include "Prompter.h"
 #include "ValueTextRegistry.h"
 #include "ZVEdit.h"
 
@@ -72,6 +74,29 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
     EXPECT_EQ(CaptionOf(tree->TopNode()), "txtfile");
     EXPECT_EQ(window->EditFileTypeDescr->text(), "");  // the description follows
     EXPECT_EQ(UndoList.Count(), 1);
+}
+
+// Answers Yes through a window of its own that takes the activation while it
+// is open, as a real message box does.
+class WindowPrompter : public Prompter {
+  public:
+    MessageResult Ask(const MessageRequest&) override {
+        QWidget box;
+        box.resize(200, 100);
+        EXPECT_TRUE(gui::ShowAndFocus(&box));
+        return MessageResult::Yes;
+    }
+};
+
+TEST_F(TreeEditedTest, TheFocusStaysInTheTreeAfterAConfirmedEdit) {
+    TZVFormMain& w = OpenTxt(true);
+    WindowPrompter boxes;
+    ScopedPrompter useBoxes(boxes);
+    EditCaption(w.RegTreeViewFileType, FileTypeNode("txtfile\\Other"), "Other = \"p\"");
+    ASSERT_EQ(ValueOf("txtfile", "Other"), "p");
+    w.activateWindow();
+    gui::ProcessEvents();
+    EXPECT_EQ(QApplication::focusWidget(), w.RegTreeViewFileType);
 }
 
 TEST_F(TreeEditedTest, EditingTheExtensionsCaption) {
