@@ -144,6 +144,14 @@ bool TZVFormMain::SetKeyDefault(std::string_view key, std::string_view value,
     if (key.empty())
         return false;
     const std::string name(key);
+    // A name the registry would refuse is refused before anything is asked.
+    for (std::string_view rest = name; !rest.empty();) {
+        const std::string part = FirstKeyName(rest);
+        if (part.size() > kMaxKeyNameLength)
+            throw EZanver("A key name cannot be longer than " + std::to_string(kMaxKeyNameLength) +
+                          " characters: " + part.substr(0, 32) + "...");
+        rest.remove_prefix(std::min(rest.size(), part.size() + 1));
+    }
 
     bool asked = false;
     if (ConfirmWritesOn() && !KeyExists(HKEY_CLASSES_ROOT, name)) {

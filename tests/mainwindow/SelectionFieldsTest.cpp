@@ -211,6 +211,16 @@ TEST_F(SelectionFieldsTest, ExtensionBoxBrowsesToExactNamesAndCommitsOnExit) {
     Enter(w.ComboExt, "a\\", false);
     EXPECT_EQ(Text(w.ComboExt) + w.CurExt, "a\\");
     w.ComboExt->lineEdit()->clear();
+    // A name longer than a key name may be is refused before any question.
+    const std::string tooLong = "." + std::string(300, 'x');
+    Expect("Zanver",
+           "A key name cannot be longer than 255 characters: " + tooLong.substr(0, 32) + "...",
+           MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    Enter(w.ComboExt, QString::fromStdString(tooLong));
+    EXPECT_FALSE(Exists(tooLong));
+    EXPECT_EQ(Text(w.ComboExt), tooLong);
+    w.ComboExt->lineEdit()->clear();
+    Leave();
     // While the window closes nothing is asked.
     w.Closing = true;
     Enter(w.ComboExt, ".q");
