@@ -24,13 +24,15 @@ Bytes UpToZeroWithZero(const Bytes& data) {
 }
 
 // The bytes a value reads back as after being written in a style; none when
-// the written text is not meant to read back (a link in display style).
+// the written text is not meant to read back (a link in display style). The
+// REGEDIT4 style keeps every byte.
 std::optional<Bytes> ExpectedReadBack(const Bytes& data, std::uint32_t type, bool regeditStyle) {
-    if (type == RegSz || (type == RegExpandSz && !regeditStyle))
-        return UpToZeroWithZero(data);
     if (regeditStyle)
         return data;
     switch (type) {
+        case RegSz:
+        case RegExpandSz:
+            return UpToZeroWithZero(data);
         case RegLink:
             return std::nullopt;
         case RegNone:
@@ -46,6 +48,14 @@ std::optional<Bytes> ExpectedReadBack(const Bytes& data, std::uint32_t type, boo
 }
 
 void CheckRoundTrip(const Bytes& data, std::uint32_t type, bool regeditStyle) {
+    // The exact form (undo records, pasted values) always reads back whole.
+    const std::string exact = ExactValueText(data, type);
+    std::uint32_t exactType = 0;
+    Bytes exactData;
+    Check(Succeeds([&] { ParseValueText(exact, exactType, exactData); }) && exactType == type &&
+              exactData == data,
+          "the exact form keeps type and bytes", exact);
+
     const std::string text = FormatValueText(data, type, regeditStyle);
     std::uint32_t readType = 0;
     Bytes readData;
@@ -63,13 +73,11 @@ void CheckRoundTrip(const Bytes& data, std::uint32_t type, bool regeditStyle) {
           "the type check agrees on a formatted value", text);
 
     if (!regeditStyle) {
-        // Display to REGEDIT4 form and back changes nothing but line breaks
-        // inside strings.
+        // Display to REGEDIT4 form and back changes nothing.
         std::string back;
         Check(Succeeds([&] { back = FromRegeditValueText(ToRegeditValueText(text)); }),
               "a display text converts to REGEDIT4 form and back", text);
-        const std::string expectedBack = type == RegSz ? NormalizeLineBreaks(text) : text;
-        Check(back == expectedBack, "REGEDIT4 conversion keeps the display text", text);
+        Check(back == text, "REGEDIT4 conversion keeps the display text", text);
     }
 }
 
