@@ -75,9 +75,6 @@ class KeyChain {
 }  // namespace
 
 long DeleteStoreKeyTree(RegistryStore& store, StoreKey parent, std::string_view subKey) {
-    // The root itself is never emptied.
-    if (NamesRootKey(subKey))
-        return err::kAccessDenied;
     StoreKey key = 0;
     long rc = store.OpenKey(parent, subKey, kKeyAllAccess, key);
     if (rc == err::kFileNotFound)
@@ -118,9 +115,11 @@ void ApplyRegOps(RegistryStore& store, const std::vector<RegOp>& ops, const RegP
                 break;
             }
             case RegOp::Kind::DeleteKey: {
-                // The deletion may take keys of the open handles with it.
+                // The deletion may take keys of the open handles with it. The
+                // root itself is never emptied.
                 current.Close();
-                const long rc = DeleteStoreKeyTree(store, op.root, op.name);
+                const long rc = NamesRootKey(op.name) ? err::kAccessDenied
+                                                      : DeleteStoreKeyTree(store, op.root, op.name);
                 if (rc != err::kSuccess)
                     StoreFailure(op, rc, "delete " + FullKeyName(op.root, op.name));
                 ++result.deletions;

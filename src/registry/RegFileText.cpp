@@ -106,6 +106,17 @@ void AppendUtf16LeFromUtf8(std::string_view text, std::string& out) {
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
+bool IsValidUtf8(std::string_view text) {
+    char32_t cp = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = DecodeUtf8(text, i, cp);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 std::size_t Utf16LengthOfUtf8(std::string_view text) {
     std::size_t units = 0;
     std::size_t i = 0;

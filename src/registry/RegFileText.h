@@ -40,6 +40,8 @@ bool AppendFromUtf16Le(std::string_view utf16le, std::string& out,
 // Appends text (read as UTF-8) to out as UTF-16LE bytes. Bytes that are not
 // part of a valid UTF-8 sequence become U+DC00 + byte (U+DC80..U+DCFF).
 void AppendUtf16LeFromUtf8(std::string_view text, std::string& out);
+// Whether text is valid UTF-8 throughout.
+bool IsValidUtf8(std::string_view text);
 std::size_t Utf16LengthOfUtf8(std::string_view text);
 // Appends UTF-16LE bytes to out as UTF-8, the surrogates U+DC80..U+DCFF as the
 // single bytes they stand for. Any other unpaired surrogate is written as

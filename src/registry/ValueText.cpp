@@ -4,6 +4,7 @@
 
 #include "EscapedText.h"
 #include "Exception.h"
+#include "RegFileText.h"
 #include "Store.h"
 #include "StrUtils.h"
 
@@ -74,9 +75,15 @@ std::string DwordText(const std::uint8_t* data, std::size_t size) {
 // Whether a REG_SZ's bytes come back unchanged from the quoted form of
 // REGEDIT4 text: characters without a zero byte, one terminating zero, and no
 // line break but CR LF (the escaped form turns a lone CR or LF into CR LF).
+// Outside Windows the clipboard carries the program's text as UTF-8, so bytes
+// that are no valid UTF-8 would not survive it either.
 bool QuotedFormKeepsBytes(const std::uint8_t* data, std::size_t size) {
     if (size == 0 || data[size - 1] != 0)
         return false;
+#ifndef _WIN32
+    if (!regfile::IsValidUtf8(std::string_view(reinterpret_cast<const char*>(data), size - 1)))
+        return false;
+#endif
     for (std::size_t i = 0; i + 1 < size; ++i) {
         if (data[i] == 0)
             return false;

@@ -93,6 +93,18 @@ TRegTreeNode* TRegTreeView::WriteValue(std::string_view path, std::string_view n
     return ShowValue(path, name, value);
 }
 
+TRegTreeNode* TRegTreeView::WriteExactValue(std::string_view path, std::string_view name,
+                                            std::string_view value) {
+    std::uint32_t type = RegNone;
+    Bytes data;
+    ParseValueText(value, type, data);
+    const RootKey root = Registry.GetRootKey();
+    if (!SetExactRawValue(root, path, name, type, data.empty() ? nullptr : data.data(),
+                          data.size()))
+        throw Exception(SetValueFailureText(root, path, name, true, value));
+    return ShowValue(path, name, FormatValueText(data, type, false));
+}
+
 TRegTreeNode* TRegTreeView::WriteStringValue(std::string_view path, std::string_view name,
                                              bool expandable, std::string_view text) {
     WriteString(Registry.GetRootKey(), path, name, expandable, text);

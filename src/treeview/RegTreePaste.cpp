@@ -98,8 +98,9 @@ class Paster {
     MessageResult Ask(const std::string& text, MessageButtons buttons);
     void AskLength(std::size_t length, const std::string& text);
     Answer AskYesNoCancelAll(const std::string& text, bool& askAgain);
-    // Notes what the write of the current line changes, before it is made.
-    void NoteChange(bool existed);
+    // What the write of the current line changes, worked out before it is
+    // made (the keys above a new key exist after it).
+    TPasteChanges ChangeOfLine(bool existed) const;
     // Commits what was pasted so far; raises when the store cannot.
     void CommitSoFar();
     void Finish();
@@ -342,8 +343,15 @@ bool Paster::PasteItem() {
         if (answer == Answer::Stop)
             return false;
     }
-    NoteChange(exists_ ? *exists_ : ValueExists(root_, currentKey_, valueName_));
-    TRegTreeNode* node = view_.WriteValue(currentKey_, valueName_, valueText_);
+    const TPasteChanges change =
+        ChangeOfLine(exists_ ? *exists_ : ValueExists(root_, currentKey_, valueName_));
+    // A key line gives the new key an empty default value; a value keeps its
+    // exact type and bytes.
+    TRegTreeNode* node = keyLine_ ? view_.WriteValue(currentKey_, valueName_, valueText_)
+                                  : view_.WriteExactValue(currentKey_, valueName_, valueText_);
+    changes_.Created.insert(changes_.Created.end(), change.Created.begin(), change.Created.end());
+    changes_.Overwritten.insert(changes_.Overwritten.end(), change.Overwritten.begin(),
+                                change.Overwritten.end());
     if (keyLine_) {
         // Known to be new, so all below it will be this paste's.
         freshKeys_.insert(FoldName(currentKey_));
@@ -358,9 +366,10 @@ bool Paster::PasteItem() {
     return true;
 }
 
-void Paster::NoteChange(bool existed) {
+TPasteChanges Paster::ChangeOfLine(bool existed) const {
+    TPasteChanges change;
     if (currentFresh_)
-        return;  // inside a key this paste created
+        return change;  // inside a key this paste created
     if (keyLine_) {
         // A new key, and with it the missing keys above it.
         std::string top = currentKey_;
@@ -369,13 +378,14 @@ void Paster::NoteChange(bool existed) {
              parent = ExtractParentKey(parent))
             top = parent;
         if (!IsFresh(ExtractParentKey(top)))
-            changes_.Created.push_back(top);
+            change.Created.push_back(top);
     } else if (existed) {
-        changes_.Overwritten.push_back(
+        change.Overwritten.push_back(
             {currentKey_, valueName_, ReadExactValueText(root_, currentKey_, valueName_)});
     } else {
-        changes_.Created.push_back(currentKey_ + "\\" + valueName_);
+        change.Created.push_back(currentKey_ + "\\" + valueName_);
     }
+    return change;
 }
 
 void Paster::Run() {

@@ -143,6 +143,10 @@ class TRegTreeView : public QTreeWidget {
     TRegTreeNode* AddValueNode(TRegTreeNode* parent, std::string_view name, std::string_view value);
     TRegTreeNode* ShowValue(std::string_view path, std::string_view name, std::string_view value);
     TRegTreeNode* WriteValue(std::string_view path, std::string_view name, std::string_view value);
+    // WriteValue that stores the type and bytes of value exactly as they are
+    // (RestoreValueText); the node shows the display form.
+    TRegTreeNode* WriteExactValue(std::string_view path, std::string_view name,
+                                  std::string_view value);
     TRegTreeNode* WriteStringValue(std::string_view path, std::string_view name, bool expandable,
                                    std::string_view text);
     void RenameValue(std::string_view keyPath, std::string_view oldName, std::string_view newName);

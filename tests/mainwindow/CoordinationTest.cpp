@@ -278,7 +278,7 @@ TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
     TZVRegTreeView* tree = w.RegTreeViewFileType;
     OptionFlags |= kOptionNoConfirmPaste;
     const std::uint8_t odd[] = {1, 2, 3};
-    ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile\\Misc", "", RegNone, odd, 3));
+    ASSERT_TRUE(SetExactRawValue(HKEY_CLASSES_ROOT, "txtfile\\Misc", "", RegNone, odd, 3));
     ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile\\Misc", "note", RegNone, odd, 3));
     tree->RefreshPath("txtfile\\Misc", false);
     const std::string before = store.Dump();
@@ -337,6 +337,18 @@ TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
     // and the tree shows no pasted node.
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
+    // A value the store refuses: only what was written is recorded.
+    faults.FailNth(FaultStore::Call::SetValue, 2, err::kAccessDenied);
+    tree->Select(FileTypeNode("txtfile\\Misc"));
+    gui::SetClipboard("REGEDIT4\r\n; Associate value\r\n[HKEY_CLASSES_ROOT\\x]\r\n"
+                      "@=\"new\"\r\n\"n\"=\"v\"\r\n");
+    Expect(AppTitle(), "HKEY_CLASSES_ROOT\\txtfile\\Misc\\ already exists. Overwrite it?",
+           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::Yes);
+    EXPECT_NE(ErrorOf([&] { w.RegTreeViewPaste(); }), "no error");
+    ASSERT_EQ(UndoList.Count(), 1);
+    EXPECT_EQ(UndoList.LastDescription(), "paste HKEY_CLASSES_ROOT\\txtfile\\Misc\\");
+    undoAll();
+
     faults.FailNth(FaultStore::Call::Commit, 1, err::kDiskFull);
     tree->Select(FileTypeNode("txtfile\\Misc"));
     gui::SetClipboard(keys);

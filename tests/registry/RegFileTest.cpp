@@ -96,9 +96,10 @@ TEST_F(RegFileTest, ReadsEscapesCommentsAndContinuedHexLines) {
 }
 
 TEST_F(RegFileTest, DeletesKeysWithTheirSubtreesAndValues) {
+    // A subkey named by a blank goes with its parent.
     Import(
         "REGEDIT4\n[HKEY_CURRENT_USER\\T\\A\\B\\C]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\T]\n"
-        "\"keep\"=\"1\"\n\"gone\"=\"2\"\n@=\"d\"\n");
+        "\"keep\"=\"1\"\n\"gone\"=\"2\"\n@=\"d\"\n[HKEY_CURRENT_USER\\T\\A\\ ]\n");
     const auto result = Import(
         "REGEDIT4\n[-HKEY_CURRENT_USER\\T\\A]\n\"ignored\"=\"under a deleted key\"\n"
         "[-HKEY_CURRENT_USER\\T\\Missing]\n[HKEY_CURRENT_USER\\T]\n"

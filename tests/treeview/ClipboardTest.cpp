@@ -402,6 +402,12 @@ TEST_F(ClipboardTest, NamesAndStringsWithQuotesBackslashesAndLineBreaksRoundTrip
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "zero inside", RegSz, bytes + 1, 3);
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "unterminated", RegSz, bytes + 2, 2);
     SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "link", RegLink, bytes, 4);
+    const std::uint8_t latin[] = {'a', 0xFF, 0};  // no valid UTF-8
+    SetRawValue(HKEY_CLASSES_ROOT, "src\\bin", "latin", RegSz, latin, sizeof latin);
+    // What a plain write would change: an unassigned default value with
+    // bytes, a string without even its terminator.
+    SetExactRawValue(HKEY_CLASSES_ROOT, "src\\bin", "", RegNone, bytes, 2);
+    SetExactRawValue(HKEY_CLASSES_ROOT, "src\\bin", "no bytes", RegSz, nullptr, 0);
     WriteString(HKEY_CLASSES_ROOT, "src\\bin", "exp", true, "%PATH%\\x");
     Str("dst", "", "");
     ShowAndSelect("src", "src");
