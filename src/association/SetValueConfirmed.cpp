@@ -76,11 +76,11 @@ bool SetValueConfirmed(RootKey root, std::string_view key, std::string_view name
             display.empty() ? "change " + FullKeyName(root, valuePath)
                             : "change " + std::string(what) + " of " + label + " from " + oldText;
         AddUndoForActiveControl(std::move(description),
-                                KeyValueUndoText(root, valuePath, exactOldText),
-                                std::move(changeUndo), changeTarget);
+                                ValueUndoText(root, key, name, exactOldText), std::move(changeUndo),
+                                changeTarget);
     } else {
-        AddUndoForActiveControl("create " + label, valuePath, std::move(createValueUndo),
-                                createValueTarget);
+        AddUndoForActiveControl("create " + label, CreatedValueUndoText(key, name),
+                                std::move(createValueUndo), createValueTarget);
     }
     return true;
 }

@@ -79,6 +79,23 @@ std::string KeyValueUndoText(RootKey root, std::string_view key, std::string_vie
     return text;
 }
 
+std::string ValueUndoText(RootKey root, std::string_view key, std::string_view name,
+                          std::string_view valueText) {
+    std::string text = FullKeyName(root, key);
+    text += '\0';
+    text += name;
+    text += '\0';
+    text += valueText;
+    return text;
+}
+
+std::string CreatedValueUndoText(std::string_view key, std::string_view name) {
+    std::string text(key);
+    text += '\0';
+    text += name;
+    return text;
+}
+
 std::string UndoHint(const TZVUndoList& list) {
     if (list.Empty())
         return "Nothing to undo";

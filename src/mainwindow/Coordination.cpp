@@ -4,6 +4,7 @@
 // tree view with its undo record.
 #include <QLineEdit>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -82,13 +83,16 @@ void RecordPaste(TZVRegTreeView* tree, const TPasteChanges& changes) {
         if (!group)
             group.emplace();
     };
-    for (const TPasteChanges::Overwrite& overwrite : changes.Overwritten) {
-        const std::string valuePath = overwrite.keyPath + "\\" + overwrite.name;
-        record(valuePath, KeyValueUndoText(root, valuePath, overwrite.oldText),
+    for (const TPasteChanges::Overwrite& overwrite : changes.Overwritten)
+        record(overwrite.keyPath + "\\" + overwrite.name,
+               ValueUndoText(root, overwrite.keyPath, overwrite.name, overwrite.oldText),
                TZVRegTreeView::RestoreValue);
+    for (auto created = changes.Created.rbegin(); created != changes.Created.rend(); ++created) {
+        // A created value is named by its key path and name apart by a zero.
+        std::string path = *created;
+        std::replace(path.begin(), path.end(), '\0', '\\');
+        record(path, *created, TZVRegTreeView::RemoveCreated);
     }
-    for (auto created = changes.Created.rbegin(); created != changes.Created.rend(); ++created)
-        record(*created, *created, TZVRegTreeView::RemoveCreated);
 }
 
 }  // namespace

@@ -112,10 +112,11 @@ void TZVFormMain::ChangeEditedValue(EditStep& step) {
     const std::string valuePath = step.KeyPath + "\\" + step.Name;
     if (existed)
         AddUndoForActiveControl("change value " + tree->FullPath(valuePath),
-                                KeyValueUndoText(root, valuePath, exactOld),
+                                ValueUndoText(root, step.KeyPath, step.Name, exactOld),
                                 TZVRegTreeView::RestoreValue, tree);
     else
-        AddUndoForActiveControl("change value " + tree->FullPath(valuePath), valuePath,
+        AddUndoForActiveControl("change value " + tree->FullPath(valuePath),
+                                CreatedValueUndoText(step.KeyPath, step.Name),
                                 TZVRegTreeView::RemoveCreated, tree);
     if (tree->OnNodeValueChanged)
         tree->OnNodeValueChanged(step.Node, step.NewValue);

@@ -24,6 +24,7 @@
 #include "RegistryAccess.h"
 #include "StrUtils.h"
 #include "TreeErrors.h"
+#include "Undo.h"
 #include "ValueText.h"
 #include "ValueTextRegistry.h"
 
@@ -383,7 +384,7 @@ TPasteChanges Paster::ChangeOfLine(bool existed) const {
         change.Overwritten.push_back(
             {currentKey_, valueName_, ReadExactValueText(root_, currentKey_, valueName_)});
     } else {
-        change.Created.push_back(currentKey_ + "\\" + valueName_);
+        change.Created.push_back(CreatedValueUndoText(currentKey_, valueName_));
     }
     return change;
 }

@@ -61,9 +61,9 @@ class TNodeRef {
 };
 
 // What a paste wrote, for an owner that records it for Undo: the items it
-// created, none below another (key paths; "key\name" for a value, "key\"
-// for a default value), and the values it overwrote with their old text in
-// exact form (ExactValueText).
+// created, none below another (key paths, and CreatedValueUndoText for a
+// value), and the values it overwrote with their old text in exact form
+// (ExactValueText).
 struct TPasteChanges {
     struct Overwrite {
         std::string keyPath;

@@ -105,8 +105,8 @@ void TZVRegTreeView::DeleteNodeUndoable(TRegTreeNode* node, bool undoable) {
         const std::string old = ValueExists(root, keyPath, valueName)
                                     ? ReadExactValueText(root, keyPath, valueName)
                                     : node->NodeValue();
-        AddUndoForActiveControl("delete " + FullPath(path), KeyValueUndoText(root, path, old),
-                                RestoreValue, this);
+        AddUndoForActiveControl("delete " + FullPath(path),
+                                ValueUndoText(root, keyPath, valueName, old), RestoreValue, this);
         const std::shared_ptr<TUndo> record = UndoList.Last();
         deleted = DeleteNode(node);
         // A value that is still there needs no undo.
@@ -190,8 +190,8 @@ bool TZVRegTreeView::DeleteValueUndoable(RootKey root, std::string_view keyPath,
             ShowError("Failed to delete " + full + ". " + LastErrorText());
             return false;
         }
-        AddUndoForActiveControl("delete " + full, KeyValueUndoText(root, item, old), RestoreValue,
-                                this);
+        AddUndoForActiveControl("delete " + full, ValueUndoText(root, keyPath, name, old),
+                                RestoreValue, this);
     }
     if (updateTree && root == Registry.GetRootKey()) {
         if (name.empty()) {

@@ -3,9 +3,11 @@
 #include <string>
 
 #include "KeyPaths.h"
+#include "LastError.h"
 #include "NameRules.h"
 #include "RegistryAccess.h"
 #include "StrUtils.h"
+#include "TreeErrors.h"
 #include "UndoBackup.h"
 #include "ValueTextRegistry.h"
 #include "Vocabulary.h"
@@ -57,24 +59,41 @@ bool TZVRegTreeView::UndoValueRename(void* target, TUndo& record) {
     return ViewOf(target).UndoValueRenameRecord(record);
 }
 
+namespace {
+
+// The fields of a record that puts a value back: ValueUndoText's, or the
+// older "full value path=text" form.
+void SplitValueRecord(const std::string& value, RootKey& root, std::string& keyPath,
+                      std::string& name, std::string& text) {
+    std::string fullKey;
+    if (const std::size_t first = value.find('\0'); first != std::string::npos) {
+        const std::size_t second = value.find('\0', first + 1);
+        fullKey = value.substr(0, first);
+        name = value.substr(first + 1, second - first - 1);
+        text = second == std::string::npos ? std::string() : value.substr(second + 1);
+    } else {
+        const std::size_t equals = value.find('=');
+        const std::string fullPath = Trim(std::string_view(value).substr(0, equals));
+        text = equals == std::string::npos ? std::string() : Trim(value.substr(equals + 1));
+        const std::size_t lastSlash = fullPath.rfind('\\');
+        fullKey = fullPath.substr(0, lastSlash);
+        name = lastSlash == std::string::npos ? std::string() : fullPath.substr(lastSlash + 1);
+    }
+    root = RootKeyFromName(FirstKeyName(fullKey));
+    keyPath = StripFirstKeyName(fullKey);
+}
+
+}  // namespace
+
 bool TZVRegTreeView::RestoreValueRecord(const TUndo& record) {
     CancelEdit();
-    // Full value path "=" old value text; the path runs from the root key's
-    // name over the key path to the value name (empty for a default value).
-    const std::size_t equals = record.Value.find('=');
-    const std::string fullPath = Trim(std::string_view(record.Value).substr(0, equals));
-    const std::string old =
-        equals == std::string::npos ? std::string() : Trim(record.Value.substr(equals + 1));
-    const std::size_t firstSlash = fullPath.find('\\');
-    const std::size_t lastSlash = fullPath.rfind('\\');
-    const RootKey root = RootKeyFromName(fullPath.substr(0, firstSlash));
-    const std::string keyPath = firstSlash == lastSlash
-                                    ? std::string()
-                                    : fullPath.substr(firstSlash + 1, lastSlash - firstSlash - 1);
-    const std::string name =
-        lastSlash == std::string::npos ? std::string() : fullPath.substr(lastSlash + 1);
+    RootKey root = 0;
+    std::string keyPath;
+    std::string name;
+    std::string old;
+    SplitValueRecord(record.Value, root, keyPath, name, old);
+    RestoreValueText(root, keyPath, name, old);
     if (root == Registry.GetRootKey()) {
-        RestoreValueText(root, keyPath, name, old);
         // The record may hold a byte list where the value has a display form.
         const std::string shown = ReadValueText(root, keyPath, name, false);
         if (TRegTreeNode* node = ShowWritten(keyPath, name, shown)) {
@@ -83,44 +102,59 @@ bool TZVRegTreeView::RestoreValueRecord(const TUndo& record) {
             if (OnNodeValueChanged)
                 OnNodeValueChanged(node, shown);
         }
-    } else {
-        RestoreValueText(root, keyPath, name, old);
-        if (StartsWithText(keyPath, kFileExtsPrefix))
-            HostEditApplicationRefresh();
+    } else if (StartsWithText(keyPath, kFileExtsPrefix)) {
+        HostEditApplicationRefresh();
     }
     return true;
 }
 
 bool TZVRegTreeView::RemoveCreatedRecord(const TUndo& record) {
     CancelEdit();
-    const std::string& path = record.Value;
     const RootKey root = Registry.GetRootKey();
-    if (!path.empty() && path.back() == '\\') {
+    // A created value is named by CreatedValueUndoText, or as "key path\"
+    // (a default value) or "key path\name"; a created key by its path.
+    const std::string& path = record.Value;
+    std::string keyPath = path;
+    std::string name;
+    bool isValue = true;
+    if (const std::size_t zero = path.find('\0'); zero != std::string::npos) {
+        keyPath = path.substr(0, zero);
+        name = path.substr(zero + 1);
+    } else if (!path.empty() && path.back() == '\\') {
+        keyPath.pop_back();
+    } else if (KeyExists(root, path)) {
+        isValue = false;
+    } else {
+        keyPath = ExtractParentKey(path);
+        name = ExtractKeyName(path);
+    }
+    const auto failed = [&](const std::string& item) {
+        throw ERegTreeView("Failed to delete " + FullPath(item) + ". " + LastErrorText());
+    };
+    if (isValue && name.empty()) {
         // A created default value: its key stays.
-        const std::string keyPath = path.substr(0, path.size() - 1);
         TRegTreeNode* keyNode = FindNode(keyPath, false);
-        if (keyNode != nullptr && !ConfirmDelete(path))
+        if (keyNode != nullptr && !ConfirmDelete(keyPath + "\\"))
             return false;
-        DeleteValue(root, keyPath, "");
+        if (!DeleteValue(root, keyPath, "") && ValueExists(root, keyPath, ""))
+            failed(keyPath + "\\");
         if (keyNode != nullptr)
             keyNode->SetValue("");
         return true;
     }
-    if (!KeyExists(root, path) &&
-        !ValueExists(root, ExtractParentKey(path), ExtractKeyName(path))) {
+    const std::string nodePath = isValue ? keyPath + "\\" + name : path;
+    if (isValue && !ValueExists(root, keyPath, name)) {
         // Gone already: nothing to take back, and the view drops its node.
-        if (FindNode(path, false) != nullptr)
-            RefreshPath(ExtractParentKey(path), true);
+        if (FindNode(nodePath, false) != nullptr)
+            RefreshPath(keyPath, true);
         return true;
     }
-    if (TRegTreeNode* node = FindNode(path, true)) {
+    if (TRegTreeNode* node = FindNode(nodePath, true)) {
         DeleteNodeUndoable(node, false);
-        return FindNode(path, false) == nullptr;
+        return FindNode(nodePath, false) == nullptr;
     }
-    if (!KeyExists(root, path))
-        DeleteValue(root, ExtractParentKey(path), ExtractKeyName(path));
-    else
-        DeleteKeyTree(root, path);
+    if (isValue ? !DeleteValue(root, keyPath, name) : !DeleteKeyTree(root, path))
+        failed(nodePath);
     return true;
 }
 

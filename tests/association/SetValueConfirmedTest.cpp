@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ using ::testing::IsEmpty;
 class SetValueConfirmedTest : public ConfirmFixture {
   protected:
     // Writes through SetValueConfirmed with procedures that log which of the
-    // three was undone and on which target.
+    // three was undone and on which target, with the record's value (its
+    // zero separators shown as "|").
     bool Set(const std::string& key, const std::string& name, const std::string& what,
              const std::string& display, const std::string& text) {
         return SetValueConfirmed(HKEY_CLASSES_ROOT, key, name, what, display, text,
@@ -36,9 +38,13 @@ class SetValueConfirmedTest : public ConfirmFixture {
                            : target == &createValueTarget ? " @value"
                            : target == &createKeyTarget   ? " @key"
                                                           : " @?") +
-                          " " + record.Value);
+                          " " + Shown(record.Value));
             return true;
         };
+    }
+    static std::string Shown(std::string value) {
+        std::replace(value.begin(), value.end(), '\0', '|');
+        return value;
     }
     std::string Read(const std::string& key, const std::string& name) {
         return ReadValueText(HKEY_CLASSES_ROOT, key, name, false);
@@ -78,7 +84,7 @@ TEST_F(SetValueConfirmedTest, ChangedValueAsksSetAndRecordsTheOldText) {
     EXPECT_THAT(UndoDescriptions(),
                 ElementsAre("change file type of extension .abc from \"oldfile\""));
     PerformUndo(UndoList);
-    EXPECT_THAT(log, ElementsAre("change @change HKEY_CLASSES_ROOT\\.abc\\=\"oldfile\""));
+    EXPECT_THAT(log, ElementsAre("change @change HKEY_CLASSES_ROOT\\.abc||\"oldfile\""));
 }
 
 TEST_F(SetValueConfirmedTest, ChangedValueWithoutDisplayWordNamesTheFullValue) {
@@ -86,7 +92,8 @@ TEST_F(SetValueConfirmedTest, ChangedValueWithoutDisplayWordNamesTheFullValue) {
     ExpectConfirm("Set value of HKEY_CLASSES_ROOT\\.abc\\Content Type to \"text/x-abc\"?", true);
     EXPECT_TRUE(Set(".abc", "Content Type", "value", "", "\"text/x-abc\""));
     EXPECT_THAT(UndoDescriptions(), ElementsAre("change HKEY_CLASSES_ROOT\\.abc\\Content Type"));
-    EXPECT_EQ(UndoList.Objects(0).Value, "HKEY_CLASSES_ROOT\\.abc\\Content Type=\"text/plain\"");
+    EXPECT_EQ(Shown(UndoList.Objects(0).Value),
+              "HKEY_CLASSES_ROOT\\.abc|Content Type|\"text/plain\"");
 }
 
 TEST_F(SetValueConfirmedTest, NewValueOfExistingKeyIsRecordedAsCreated) {
@@ -96,7 +103,7 @@ TEST_F(SetValueConfirmedTest, NewValueOfExistingKeyIsRecordedAsCreated) {
     EXPECT_EQ(Read(".abc", "Content Type"), "\"text/plain\"");
     EXPECT_THAT(UndoDescriptions(), ElementsAre("create extension .abc\\Content Type"));
     PerformUndo(UndoList);
-    EXPECT_THAT(log, ElementsAre("create value @value .abc\\Content Type"));
+    EXPECT_THAT(log, ElementsAre("create value @value .abc|Content Type"));
 }
 
 TEST_F(SetValueConfirmedTest, WithConfirmationOffAllThreeCasesWriteSilentlyAndRecord) {

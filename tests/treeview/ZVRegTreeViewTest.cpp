@@ -19,6 +19,8 @@
 namespace zanver {
 namespace {
 
+using namespace std::string_literals;
+
 using Call = FaultStore::Call;
 
 // A key with a deep subtree and values of every type, some of them with
@@ -255,7 +257,7 @@ TEST_F(ZVRegTreeViewTest, DeletingValuesAndConfirmedKeysAsksAndRecords) {
     EXPECT_EQ(Caption("a"), "a");
     ASSERT_EQ(UndoList.Count(), 1);
     EXPECT_EQ(UndoList.LastDescription(), "delete HKEY_CLASSES_ROOT\\a\\");
-    EXPECT_EQ(UndoList.Last()->Value, "HKEY_CLASSES_ROOT\\a\\=\"x\"");
+    EXPECT_EQ(UndoList.Last()->Value, "HKEY_CLASSES_ROOT\\a\0\0\"x\""s);
     // A value that is not there: nothing asked, nothing recorded, true.
     EXPECT_TRUE(view.DeleteValueUndoable("a", "missing"));
     EXPECT_EQ(UndoList.Count(), 1);
@@ -264,7 +266,7 @@ TEST_F(ZVRegTreeViewTest, DeletingValuesAndConfirmedKeysAsksAndRecords) {
     ExpectDelete("HKEY_CLASSES_ROOT\\a\\v");
     view.DeleteNodeUndoable(Node("a\\v"), true);
     EXPECT_EQ(Node("a\\v"), nullptr);
-    EXPECT_EQ(UndoList.Last()->Value, "HKEY_CLASSES_ROOT\\a\\v=dword: 00000005");
+    EXPECT_EQ(UndoList.Last()->Value, "HKEY_CLASSES_ROOT\\a\0v\0dword: 00000005"s);
     PerformUndo(UndoList);
     PerformUndo(UndoList);
     EXPECT_EQ(Caption("a"), "a = \"x\"");

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ErrorCodes.h"
+#include "ErrorOf.h"
+#include "FaultStore.h"
 #include "KeyPaths.h"
 #include "NameRules.h"
 #include "Prompter.h"
@@ -123,7 +126,8 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
                                                       {RegLink, {'a', 0}},
                                                       {RegExpandSz, {'%', 0, 'A'}}}) {
         SCOPED_TRACE(testing::Message() << type << " of " << data.size() << " bytes");
-        for (const char* name : {"v", ""}) {
+        // Names of every kind come back too.
+        for (const char* name : {"v", "", "a=b", " v ", "C:\\x.dll"}) {
             ASSERT_TRUE(
                 SetExactRawValue(HKEY_CLASSES_ROOT, "a", name, type, data.data(), data.size()));
             const std::string before = store.Dump();
@@ -132,7 +136,7 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
             PerformUndo(UndoList);
             EXPECT_TRUE(view.WriteValueUndoable("a", name, "\"x\""));
             PerformUndo(UndoList);
-            if (*name != '\0') {
+            if (std::string(name) == "v") {
                 ExpectDelete("HKEY_CLASSES_ROOT\\a\\v");
                 view.DeleteNodeUndoable(Node("a\\v"), true);
                 PerformUndo(UndoList);
@@ -142,6 +146,19 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
         }
         ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a"));
     }
+    // A value created under a name with a backslash goes again.
+    Set("b", "", "\"B\"");
+    EXPECT_TRUE(view.WriteValueUndoable("b", "C:\\x.dll", "\"x\""));
+    PerformUndo(UndoList);
+    EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, "b"), std::vector<std::string>{""});
+    // A removal the store refuses says so and keeps its record.
+    EXPECT_TRUE(view.WriteValueUndoable("b", "C:\\x.dll", "\"x\""));
+    FaultStore faults(store);
+    ScopedActiveStore useFaults(faults);
+    faults.FailNth(FaultStore::Call::DeleteValue, 1, err::kAccessDenied);
+    EXPECT_EQ(ErrorOf([] { PerformUndo(UndoList); }),
+              "Failed to delete HKEY_CLASSES_ROOT\\b\\C:\\x.dll. " + ErrorText(err::kAccessDenied));
+    EXPECT_EQ(UndoList.Count(), 1);
 }
 
 TEST_F(ZVTreeUndoTest, RecordsOfAViewThatIsGoneAreDroppedWhenUndone) {
