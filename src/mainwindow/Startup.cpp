@@ -126,11 +126,16 @@ std::string TZVFormMain::ReadCommandLine(const std::vector<std::string>& argumen
 void TZVFormMain::FormCloseQuery() {
     Closing = true;
     const auto reset = qScopeGuard([this] { Closing = false; });
-    // The field being left commits what was typed into it. When that fails
-    // (or is declined) the field is still entered: it takes the focus back
-    // and shows why, and the window stays open with the text kept.
-    TZVEntryControl* field = EntryControlOf(QApplication::focusWidget());
-    focusNextChild();
+    // The field being left commits what was typed into it: the focus moves
+    // on, or, when the window is closed while another one is active (from
+    // the task bar), the field's exit runs at once. When that fails (or is
+    // declined) the field is still entered: it takes the focus back and shows
+    // why, and the window stays open with the text kept.
+    TZVEntryControl* field = EntryControlOf(focusWidget());
+    if (field != nullptr && field->Entered() && !isActiveWindow())
+        field->LeaveNow();
+    else
+        focusNextChild();
     if (field != nullptr && field->Entered())
         throw EZAbort("Close canceled");
     if (isMinimized() || isMaximized()) {

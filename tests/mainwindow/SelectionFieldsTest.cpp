@@ -247,6 +247,19 @@ TEST_F(SelectionFieldsTest, ClosingWithAFieldThatCannotCommitKeepsTheWindowAndTh
     EXPECT_FALSE(w.Closing);
     EXPECT_EQ(w.EditFileTypeDescr->text().toStdString(), "New words");
     EXPECT_TRUE(w.EditFileTypeDescr->hasFocus());
+    // The same when it is closed while another window is active.
+    QWidget other;
+    ASSERT_TRUE(gui::ShowAndFocus(&other));
+    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
+    Expect("Zanver .log",
+           "Failed to set default value for key HKEY_CLASSES_ROOT\\txtfile to \"New words\". "
+           "Access is denied.",
+           MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
+    w.close();
+    gui::ProcessEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.EditFileTypeDescr->text().toStdString(), "New words");
+    ASSERT_TRUE(gui::ShowAndFocus(w.EditFileTypeDescr));
     // Once the text can be written, it is, and the window closes.
     w.close();
     gui::ProcessEvents();

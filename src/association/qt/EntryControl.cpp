@@ -89,6 +89,11 @@ void TZVEntryControl::FocusLost(QFocusEvent* event) {
     RunExit();
 }
 
+void TZVEntryControl::LeaveNow() {
+    if (entered_)
+        RunExit();
+}
+
 void TZVEntryControl::RunExit() {
     StopWatching();
     HostSetLastFocusToActive();

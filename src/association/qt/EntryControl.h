@@ -50,6 +50,9 @@ class TZVEntryControl : public UndoControl {
     std::string Text() const;
     // True from entering until a successful exit.
     bool Entered() const { return entered_; }
+    // Runs the exit of an entered field now, as leaving it would: for a
+    // window that closes while it is not active, where no focus moves.
+    void LeaveNow();
 
   protected:
     explicit TZVEntryControl(QWidget* widget);
