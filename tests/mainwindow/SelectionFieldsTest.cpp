@@ -250,13 +250,17 @@ TEST_F(SelectionFieldsTest, ClosingWithAFieldThatCannotCommitKeepsTheWindowAndTh
     // The same when it is closed while another window is active.
     QWidget other;
     ASSERT_TRUE(gui::ShowAndFocus(&other));
+    ASSERT_FALSE(w.isActiveWindow());
+    ASSERT_TRUE(w.EditFileTypeDescr->Entered());
     faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     Expect("Zanver .log",
            "Failed to set default value for key HKEY_CLASSES_ROOT\\txtfile to \"New words\". "
            "Access is denied.",
            MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
     w.close();
+    EXPECT_EQ(prompter.PendingCount(), 0u);
     gui::ProcessEvents();
+    EXPECT_EQ(prompter.PendingCount(), 0u);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.EditFileTypeDescr->text().toStdString(), "New words");
     ASSERT_TRUE(gui::ShowAndFocus(w.EditFileTypeDescr));
