@@ -6,8 +6,10 @@
 #include <string>
 
 #include "Confirm.h"
+#include "ErrorCodes.h"
 #include "Errors.h"
 #include "KeyPaths.h"
+#include "LastError.h"
 #include "MainWindow.h"
 #include "QtGuard.h"
 #include "RegistryAccess.h"
@@ -51,6 +53,15 @@ void TZVFormMain::RegTreeViewEdited(TRegTreeView* sender, TRegTreeNode* node, st
     EditStep step(tree, node, s);
     node->GetRegAddress(step.KeyPath, step.Name, step.OldValue);
     SplitCaption(s, step.NewName, step.NewValue);
+    if (!KeyExists(tree->Registry.GetRootKey(), step.KeyPath)) {
+        // Gone behind the tree's back: a write would make the key anew, a
+        // rename could not happen. The tree shows what the store holds.
+        SetLastErrorCode(err::kFileNotFound);
+        const std::string message =
+            "Failed to change " + tree->FullPath(node->NodePath()) + ". " + LastErrorText();
+        tree->RefreshPath(step.KeyPath, true);
+        throw EZanver(message);
+    }
 
     // Errors of the value change reach the caller: the caption stays as it was.
     const int count = UndoList.Count();

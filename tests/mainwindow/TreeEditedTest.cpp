@@ -4,6 +4,8 @@
 #include <QTimer>
 
 #include "CoordinationFixture.h"
+#include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "Errors.h"
 #include "Options.h"
 #include "Prompter.h"
@@ -142,6 +144,17 @@ TEST_F(TreeEditedTest, RenamingAClassKeepsItBelowCLSID) {
 
 TEST_F(TreeEditedTest, RefusalsAndBadNamesLeaveRegistryAndCaption) {
     TZVFormMain& w = OpenTxt();
+    // A key deleted behind the tree's back is neither renamed nor made anew.
+    TRegTreeNode* stale = FileTypeNode("txtfile\\Misc");
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "txtfile\\Misc"));
+    std::string renamed = "Misc2 = \"m\"";
+    EXPECT_EQ(
+        ErrorOf([&] { w.RegTreeViewEdited(w.RegTreeViewFileType, stale, renamed); }),
+        "Failed to change HKEY_CLASSES_ROOT\\txtfile\\Misc. " + ErrorText(err::kFileNotFound));
+    EXPECT_FALSE(Exists("txtfile\\Misc"));
+    EXPECT_FALSE(Exists("txtfile\\Misc2"));
+    EXPECT_EQ(w.RegTreeViewFileType->FindNode("txtfile\\Misc", false), nullptr);
+
     std::string s = "Mime = \"text/plain\"";
     ExpectConfirm("Rename Content Type to Mime?", MessageResult::No);
     w.RegTreeViewEdited(w.RegTreeViewExt, ExtNode(".txt\\Content Type"), s);
