@@ -101,11 +101,15 @@ long FaultStore::MoveKey(StoreKey sourceParent, std::string_view sourceSubKey, S
 }
 
 long FaultStore::BeginTransaction() {
+    if (!transactions_)
+        return 0;
     ++txDepth_;
     return inner_.BeginTransaction();
 }
 
 long FaultStore::EndTransaction(bool commit) {
+    if (!transactions_)
+        return 0;
     if (txDepth_ > 0 && --txDepth_ == 0 && commit)
         if (const long code = Enter(Call::Commit)) {
             inner_.EndTransaction(false);

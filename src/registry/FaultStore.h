@@ -66,6 +66,10 @@ class FaultStore : public RegistryStore {
                  std::string_view destSubKey) override;
     long BeginTransaction() override;
     long EndTransaction(bool commit) override;
+    bool CanRollBack() const override { return transactions_ && inner_.CanRollBack(); }
+    // From now on transactions are not passed on: the store behaves as one
+    // without them (as the Windows registry does).
+    void DisableTransactions() { transactions_ = false; }
     long BeginRead() override { return inner_.BeginRead(); }
     long EndRead() override { return inner_.EndRead(); }
 
@@ -81,6 +85,7 @@ class FaultStore : public RegistryStore {
 
     RegistryStore& inner_;
     int txDepth_ = 0;
+    bool transactions_ = true;
     std::vector<Fault> faults_;
     std::array<int, static_cast<std::size_t>(Call::Any) + 1> counts_{};
 };

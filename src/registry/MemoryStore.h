@@ -63,6 +63,7 @@ class MemoryStore : public RegistryStore {
                  std::string_view destSubKey) override;
     long BeginTransaction() override;
     long EndTransaction(bool commit) override;
+    bool CanRollBack() const override { return true; }
 
     // Test controls.
 

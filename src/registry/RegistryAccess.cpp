@@ -23,6 +23,19 @@ bool OpenForQuery(KeyHandle& handle, RootKey root, std::string_view key) {
     return Succeeded(handle.Open(root, key, kKeyQueryValue));
 }
 
+// Whether name below parent and every key beneath it can be opened for
+// deletion; the first failure is the thread's last error.
+bool AllDeletable(RegistryStore& store, StoreKey parent, std::string_view name) {
+    KeyHandle key(store);
+    if (!Succeeded(key.Open(parent, name, kKeyAllAccess)))
+        return false;
+    std::string subKey;
+    for (std::uint32_t index = 0; store.EnumKey(key.Get(), index, subKey) == err::kSuccess; ++index)
+        if (!AllDeletable(store, key.Get(), subKey))
+            return false;
+    return true;
+}
+
 // Deletes name below parent with everything beneath it; see DeleteKeyTree.
 bool DeleteSubtree(RegistryStore& store, StoreKey parent, std::string_view name) {
     KeyHandle key(store);
@@ -204,8 +217,11 @@ bool DeleteKeyTree(RootKey root, std::string_view key) {
     RegistryStore& store = ActiveStore();
     if (Succeeded(store.DeleteKey(root, key)) || !KeyExists(root, key))
         return true;
-    // A delete that fails part-way is rolled back (where the store can), so
-    // that a failure never leaves the key half deleted.
+    // A delete that fails part-way is rolled back, so that a failure never
+    // leaves the key half deleted. A store that cannot roll back is asked
+    // first whether every key of the subtree may go.
+    if (!store.CanRollBack() && !AllDeletable(store, root, key))
+        return false;
     StoreTransaction transaction(store);
     if (!DeleteSubtree(store, root, key))
         return false;

@@ -77,6 +77,7 @@ class SqliteStore : public RegistryStore {
                  std::string_view destSubKey) override;
     long BeginTransaction() override;
     long EndTransaction(bool commit) override;
+    bool CanRollBack() const override { return true; }
     // Outside a transaction, the outermost BeginRead opens one read
     // transaction that the reads up to the outermost EndRead share. A write
     // in between first ends it (see EndSharedRead), so that it takes the write

@@ -132,6 +132,9 @@ class RegistryStore {
     // without transactions accept the calls and do nothing.
     virtual long BeginTransaction() { return 0; }
     virtual long EndTransaction(bool /*commit*/) { return 0; }
+    // Whether a rolled-back transaction undoes its changes. Where it does
+    // not, a compound operation that can fail part-way checks first.
+    virtual bool CanRollBack() const { return false; }
 
     // Many reads between BeginRead and EndRead may run in one read transaction
     // and so see one state of the store, which is much cheaper for stores

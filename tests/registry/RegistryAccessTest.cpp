@@ -176,6 +176,13 @@ TEST_F(RegistryAccess, DeleteKeyTreeThatFailsChangesNothing) {
     EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
     EXPECT_EQ(LastErrorText(), ErrorText(err::kDiskFull));
     EXPECT_EQ(memory.Dump(), before);
+    // A store without transactions finds the key it may not delete first.
+    faults.DisableTransactions();
+    ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b\\inner", true));
+    EXPECT_FALSE(DeleteKeyTree(HKEY_CLASSES_ROOT, "t"));
+    EXPECT_EQ(LastErrorText(), ErrorText(err::kAccessDenied));
+    ASSERT_TRUE(memory.SetUnreadable(HKEY_CLASSES_ROOT, "t\\b\\inner", false));
+    EXPECT_EQ(memory.Dump(), before);
     EXPECT_EQ(memory.OpenHandleCount(), 0u);
 }
 

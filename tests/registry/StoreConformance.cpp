@@ -661,6 +661,7 @@ TEST_P(StoreConformanceTest, MoveKeyCarriesItsSubtreeAndRefusesWithoutChanges) {
 }
 
 TEST_P(StoreConformanceTest, RolledBackTransactionsLeaveEverythingAsItWas) {
+    EXPECT_EQ(store->CanRollBack(), GetParam().rollsBack);
     if (!GetParam().rollsBack)
         GTEST_SKIP() << "the store has no transactions";
     Key top(*store);
