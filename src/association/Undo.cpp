@@ -79,21 +79,36 @@ std::string KeyValueUndoText(RootKey root, std::string_view key, std::string_vie
     return text;
 }
 
-std::string ValueUndoText(RootKey root, std::string_view key, std::string_view name,
-                          std::string_view valueText) {
-    std::string text = FullKeyName(root, key);
-    text += '\0';
-    text += name;
-    text += '\0';
-    text += valueText;
+std::string JoinUndoFields(std::initializer_list<std::string_view> fields) {
+    std::string text;
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first)
+            text += '\0';
+        first = false;
+        text += field;
+    }
     return text;
 }
 
+std::vector<std::string> SplitUndoFields(std::string_view text) {
+    std::vector<std::string> fields;
+    for (;;) {
+        const std::size_t zero = text.find('\0');
+        fields.emplace_back(text.substr(0, zero));
+        if (zero == std::string_view::npos)
+            return fields;
+        text.remove_prefix(zero + 1);
+    }
+}
+
+std::string ValueUndoText(RootKey root, std::string_view key, std::string_view name,
+                          std::string_view valueText) {
+    return JoinUndoFields({FullKeyName(root, key), name, valueText});
+}
+
 std::string CreatedValueUndoText(std::string_view key, std::string_view name) {
-    std::string text(key);
-    text += '\0';
-    text += name;
-    return text;
+    return JoinUndoFields({key, name});
 }
 
 std::string UndoHint(const TZVUndoList& list) {

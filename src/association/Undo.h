@@ -1,7 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "RootKeys.h"
 #include "UndoList.h"
@@ -49,15 +51,19 @@ void PerformUndo(TZVUndoList& list);
 // back (Key is then the value path, ending in "\" for the default value).
 std::string KeyValueUndoText(RootKey root, std::string_view key, std::string_view value);
 
+// The fields of a record's value, apart by zero characters: no registry name
+// holds one (the stores refuse it), so any name, with "=", "\", line breaks
+// or blanks in it, comes back from a record as it went in.
+std::string JoinUndoFields(std::initializer_list<std::string_view> fields);
+std::vector<std::string> SplitUndoFields(std::string_view text);
+
 // The value of a record that puts a value back: the full key name, the value
-// name and the value text, apart by zero characters, which no name holds, so
-// that any value name (with "=", "\" or blanks in it) comes back as it was.
-// RestoreValue reads this form and the KeyValueUndoText one.
+// name and the value text. RestoreValue reads this form and the
+// KeyValueUndoText one.
 std::string ValueUndoText(RootKey root, std::string_view key, std::string_view name,
                           std::string_view valueText);
 // The value of a record that removes a value it created: the key path and the
-// value name, apart by a zero character. RemoveCreated reads this form, a key
-// path, and "key path\" for a default value.
+// value name. RemoveCreated reads this form and a key path.
 std::string CreatedValueUndoText(std::string_view key, std::string_view name);
 
 // The Undo command's hint: "Undo " + the newest description, or "Nothing to undo".

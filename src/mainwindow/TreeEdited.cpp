@@ -153,7 +153,7 @@ void TZVFormMain::RenameEditedValue(EditStep& step) {
         if (!step.Grouped)
             step.Description = "rename " + step.Name;
         AddUndoForActiveControl(step.Description,
-                                step.KeyPath + "\r" + step.Name + "\r" + step.NewName,
+                                JoinUndoFields({step.KeyPath, step.Name, step.NewName}),
                                 TZVRegTreeView::UndoValueRename, tree);
         if (tree->OnValueNameChanged)
             tree->OnValueNameChanged(step.Node, step.Name, step.NewName);
@@ -191,7 +191,7 @@ void TZVFormMain::RenameEditedKey(EditStep& step) {
         moved = true;
         if (!step.Grouped)
             step.Description = "rename key " + step.KeyPath;
-        AddUndoForActiveControl(step.Description, step.KeyPath + "\r" + newPath,
+        AddUndoForActiveControl(step.Description, JoinUndoFields({step.KeyPath, newPath}),
                                 TZVRegTreeView::UndoKeyRename, tree);
         tree->FireKeyNameChanged(node, step.KeyPath, newPath);
     });

@@ -48,7 +48,8 @@ long SplitKeyPath(std::string_view path, std::vector<std::string>& names) {
         const std::size_t end = path.find('\\', start);
         const std::string_view name = path.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (name.empty() || name.size() > kMaxKeyNameLength)
+        if (name.empty() || name.size() > kMaxKeyNameLength ||
+            name.find('\0') != std::string_view::npos)
             return err::kInvalidParameter;
         names.emplace_back(name);
         if (end == std::string_view::npos)
@@ -71,7 +72,7 @@ long SplitMovePaths(std::string_view source, std::string_view dest,
 }
 
 bool ValidValueName(std::string_view name) {
-    return name.size() <= kMaxValueNameLength;
+    return name.size() <= kMaxValueNameLength && name.find('\0') == std::string_view::npos;
 }
 
 }  // namespace zanver

@@ -16,8 +16,8 @@ bool SameName(std::string_view a, std::string_view b);
 int CompareNames(std::string_view a, std::string_view b);
 
 // Splits a relative key path at "\" into its names. A leading "\" is an error
-// (as for the registry API), and so are empty names ("a\\b") and a name over
-// kMaxKeyNameLength; trailing "\" is allowed. Returns kSuccess or
+// (as for the registry API), and so are empty names ("a\\b"), a name over
+// kMaxKeyNameLength and a zero byte in a name; trailing "\" is allowed. Returns kSuccess or
 // kInvalidParameter (ErrorCodes.h).
 long SplitKeyPath(std::string_view path, std::vector<std::string>& names);
 
@@ -28,6 +28,8 @@ long SplitMovePaths(std::string_view source, std::string_view dest,
                     std::vector<std::string>& sourceNames,
                     std::vector<std::string>& destParentNames, std::string& destName);
 
+// Up to kMaxValueNameLength characters and no zero byte: the registry API
+// takes names as zero-terminated strings.
 bool ValidValueName(std::string_view name);
 
 }  // namespace zanver

@@ -30,10 +30,13 @@ bool AllDeletable(RegistryStore& store, StoreKey parent, std::string_view name) 
     if (!Succeeded(key.Open(parent, name, kKeyAllAccess)))
         return false;
     std::string subKey;
-    for (std::uint32_t index = 0; store.EnumKey(key.Get(), index, subKey) == err::kSuccess; ++index)
-        if (!AllDeletable(store, key.Get(), subKey))
+    for (std::uint32_t index = 0;; ++index) {
+        const long result = store.EnumKey(key.Get(), index, subKey);
+        if (result == err::kNoMoreItems)
+            return true;
+        if (!Succeeded(result) || !AllDeletable(store, key.Get(), subKey))
             return false;
-    return true;
+    }
 }
 
 // Deletes name below parent with everything beneath it; see DeleteKeyTree.

@@ -64,8 +64,8 @@ struct KeyInfo {
 //   which they were first written;
 // - HKEY_CLASSES_ROOT is the same tree as HKEY_LOCAL_MACHINE\Software\Classes;
 // - a key with subkeys cannot be deleted (access denied);
-// - names longer than the limits above, and keys deeper than kMaxKeyDepth, are
-//   refused with kInvalidParameter;
+// - names longer than the limits above or holding a zero byte, and keys deeper
+//   than kMaxKeyDepth, are refused with kInvalidParameter;
 // - a handle enumerates a snapshot of its subkeys and values. The snapshot is
 //   taken at the first enumeration, and taken anew when an enumeration starts
 //   again at index 0 after another handle (or process) changed the key;

@@ -9,6 +9,7 @@
 #include <exception>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
 #include "ActiveStore.h"
 #include "AppMessageBox.h"
@@ -348,8 +349,20 @@ bool Paster::PasteItem() {
         ChangeOfLine(exists_ ? *exists_ : ValueExists(root_, currentKey_, valueName_));
     // A key line gives the new key an empty default value; a value keeps its
     // exact type and bytes.
-    TRegTreeNode* node = keyLine_ ? view_.WriteValue(currentKey_, valueName_, valueText_)
-                                  : view_.WriteExactValue(currentKey_, valueName_, valueText_);
+    TRegTreeNode* node = nullptr;
+    try {
+        node = keyLine_ ? view_.WriteValue(currentKey_, valueName_, valueText_)
+                        : view_.WriteExactValue(currentKey_, valueName_, valueText_);
+    } catch (...) {
+        // A write that failed may have made its key all the same.
+        for (const std::string& item : change.Created) {
+            const std::vector<std::string> fields = SplitUndoFields(item);
+            if (fields.size() == 1 ? KeyExists(root_, item)
+                                   : ValueExists(root_, fields[0], fields[1]))
+                changes_.Created.push_back(item);
+        }
+        throw;
+    }
     changes_.Created.insert(changes_.Created.end(), change.Created.begin(), change.Created.end());
     changes_.Overwritten.insert(changes_.Overwritten.end(), change.Overwritten.begin(),
                                 change.Overwritten.end());
@@ -371,8 +384,9 @@ TPasteChanges Paster::ChangeOfLine(bool existed) const {
     TPasteChanges change;
     if (currentFresh_)
         return change;  // inside a key this paste created
-    if (keyLine_) {
-        // A new key, and with it the missing keys above it.
+    // A key line's key is new; so is the key of a value whose key line was
+    // declined. The missing keys above it come with it.
+    if (keyLine_ || !KeyExists(root_, currentKey_)) {
         std::string top = currentKey_;
         for (std::string parent = ExtractParentKey(top);
              !parent.empty() && !IsFresh(parent) && !KeyExists(root_, parent);

@@ -171,7 +171,8 @@ void TZVRegTreeView::CreateNew(int valueType, bool atTop) {
     } else {
         SetValueText(root, keyPath, name, value);
     }
-    AddUndo(UndoList, this, "create " + name, itemPath, RemoveCreated, this);
+    AddUndo(UndoList, this, "create " + name,
+            isKey ? itemPath : CreatedValueUndoText(keyPath, name), RemoveCreated, this);
 
     TRegTreeNode* node = AddNode(parent, name, isKey, value);
     SelectWithFocus(node);

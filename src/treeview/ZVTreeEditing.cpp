@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include <string>
+#include <vector>
 
 #include "Exception.h"
 #include "QtGuard.h"
@@ -79,7 +80,8 @@ bool TZVRegTreeView::MayEdit(TRegTreeNode* node) {
 void TZVRegTreeView::EditTextChanged(const std::string& text) {
     if (!Editing || text == EditText)
         return;
-    AddUndo(UndoList, this, kEditRecordDescription, EditPath + "\r" + EditText, EditUndo, this);
+    AddUndo(UndoList, this, kEditRecordDescription, JoinUndoFields({EditPath, EditText}), EditUndo,
+            this);
     editRecords_.push_back(UndoList.Last());
     EditText = text;
     ++EditUndoCount;
@@ -119,11 +121,10 @@ void TZVRegTreeView::CancelEdit() {
 }
 
 bool TZVRegTreeView::EditUndoRecord(const TUndo& record) {
-    std::string path;
-    std::string text;
-    const std::size_t pos = record.Value.find('\r');
-    path = record.Value.substr(0, pos);
-    text = pos == std::string::npos ? std::string() : record.Value.substr(pos + 1);
+    std::vector<std::string> fields = SplitUndoFields(record.Value);
+    fields.resize(2);
+    const std::string& path = fields[0];
+    const std::string& text = fields[1];
 
     QLineEdit* editor = EditControl();
     if (editor != nullptr && EditPath == path) {

@@ -1,10 +1,12 @@
 // The undo procedures of the association tree view: each takes back one
 // change that the view (or the main window through it) recorded.
 #include <string>
+#include <vector>
 
 #include "KeyPaths.h"
 #include "LastError.h"
 #include "NameRules.h"
+#include "RegTreeChildIndex.h"
 #include "RegistryAccess.h"
 #include "StrUtils.h"
 #include "TreeErrors.h"
@@ -22,11 +24,11 @@ TZVRegTreeView& ViewOf(void* target) {
     return *static_cast<TZVRegTreeView*>(target);
 }
 
-// The text before and after the first carriage return.
-void SplitAtReturn(const std::string& text, std::string& first, std::string& rest) {
-    const std::size_t pos = text.find('\r');
-    first = text.substr(0, pos);
-    rest = pos == std::string::npos ? std::string() : text.substr(pos + 1);
+// The fields of a record's value, as many as asked for (missing ones empty).
+std::vector<std::string> Fields(const std::string& value, std::size_t count) {
+    std::vector<std::string> fields = SplitUndoFields(value);
+    fields.resize(count);
+    return fields;
 }
 
 bool StartsWithText(std::string_view text, std::string_view prefix) {
@@ -66,11 +68,11 @@ namespace {
 void SplitValueRecord(const std::string& value, RootKey& root, std::string& keyPath,
                       std::string& name, std::string& text) {
     std::string fullKey;
-    if (const std::size_t first = value.find('\0'); first != std::string::npos) {
-        const std::size_t second = value.find('\0', first + 1);
-        fullKey = value.substr(0, first);
-        name = value.substr(first + 1, second - first - 1);
-        text = second == std::string::npos ? std::string() : value.substr(second + 1);
+    if (value.find('\0') != std::string::npos) {
+        const std::vector<std::string> fields = Fields(value, 3);
+        fullKey = fields[0];
+        name = fields[1];
+        text = fields[2];
     } else {
         const std::size_t equals = value.find('=');
         const std::string fullPath = Trim(std::string_view(value).substr(0, equals));
@@ -111,50 +113,60 @@ bool TZVRegTreeView::RestoreValueRecord(const TUndo& record) {
 bool TZVRegTreeView::RemoveCreatedRecord(const TUndo& record) {
     CancelEdit();
     const RootKey root = Registry.GetRootKey();
-    // A created value is named by CreatedValueUndoText, or as "key path\"
-    // (a default value) or "key path\name"; a created key by its path.
-    const std::string& path = record.Value;
-    std::string keyPath = path;
-    std::string name;
-    bool isValue = true;
-    if (const std::size_t zero = path.find('\0'); zero != std::string::npos) {
-        keyPath = path.substr(0, zero);
-        name = path.substr(zero + 1);
-    } else if (!path.empty() && path.back() == '\\') {
-        keyPath.pop_back();
-    } else if (KeyExists(root, path)) {
-        isValue = false;
-    } else {
-        keyPath = ExtractParentKey(path);
-        name = ExtractKeyName(path);
-    }
     const auto failed = [&](const std::string& item) {
         throw ERegTreeView("Failed to delete " + FullPath(item) + ". " + LastErrorText());
     };
-    if (isValue && name.empty()) {
+    // A created value is named by its key path and its name, a created key
+    // by its path.
+    if (record.Value.find('\0') == std::string::npos) {
+        const std::string& path = record.Value;
+        if (!KeyExists(root, path)) {
+            // Gone already: nothing to take back, and the view drops its node.
+            if (FindNode(path, false) != nullptr)
+                RefreshPath(path, true);
+            return true;
+        }
+        if (TRegTreeNode* node = FindNode(path, true)) {
+            DeleteNodeUndoable(node, false);
+            return FindNode(path, false) == nullptr;
+        }
+        if (!DeleteKeyTree(root, path))
+            failed(path);
+        return true;
+    }
+    const std::vector<std::string> fields = Fields(record.Value, 2);
+    const std::string& keyPath = fields[0];
+    const std::string& name = fields[1];
+    const std::string valuePath = keyPath + "\\" + name;
+    // The value's node is looked for among the values of its key's node: a
+    // subkey of the same name, or a name with "\" in it, is not it.
+    TRegTreeNode* keyNode = FindNode(keyPath, true);
+    if (name.empty()) {
         // A created default value: its key stays.
-        TRegTreeNode* keyNode = FindNode(keyPath, false);
-        if (keyNode != nullptr && !ConfirmDelete(keyPath + "\\"))
+        if (keyNode != nullptr && !ConfirmDelete(valuePath))
             return false;
         if (!DeleteValue(root, keyPath, "") && ValueExists(root, keyPath, ""))
-            failed(keyPath + "\\");
+            failed(valuePath);
         if (keyNode != nullptr)
             keyNode->SetValue("");
         return true;
     }
-    const std::string nodePath = isValue ? keyPath + "\\" + name : path;
-    if (isValue && !ValueExists(root, keyPath, name)) {
+    TRegTreeNode* node =
+        keyNode != nullptr ? FindChildOfKind(keyNode, name, ChildKind::Value) : nullptr;
+    if (!ValueExists(root, keyPath, name)) {
         // Gone already: nothing to take back, and the view drops its node.
-        if (FindNode(nodePath, false) != nullptr)
+        if (node != nullptr)
             RefreshPath(keyPath, true);
         return true;
     }
-    if (TRegTreeNode* node = FindNode(nodePath, true)) {
+    if (node != nullptr) {
         DeleteNodeUndoable(node, false);
-        return FindNode(nodePath, false) == nullptr;
+        return !ValueExists(root, keyPath, name);
     }
-    if (isValue ? !DeleteValue(root, keyPath, name) : !DeleteKeyTree(root, path))
-        failed(nodePath);
+    if (!DeleteValue(root, keyPath, name))
+        failed(valuePath);
+    if (keyNode != nullptr)
+        RefreshPath(keyPath, true);
     return true;
 }
 
@@ -180,9 +192,9 @@ bool TZVRegTreeView::RestoreKeyRecord(const TUndo& record) {
 
 bool TZVRegTreeView::UndoKeyRenameRecord(const TUndo& record) {
     CancelEdit();
-    std::string oldPath;
-    std::string newPath;
-    SplitAtReturn(record.Value, oldPath, newPath);
+    const std::vector<std::string> fields = Fields(record.Value, 2);
+    const std::string& oldPath = fields[0];
+    const std::string& newPath = fields[1];
     const RootKey root = Registry.GetRootKey();
     MoveCopyKey(root, newPath, false, oldPath, root);
     TRegTreeNode* node = FindNode(newPath, false);
@@ -200,12 +212,10 @@ bool TZVRegTreeView::UndoKeyRenameRecord(const TUndo& record) {
 
 bool TZVRegTreeView::UndoValueRenameRecord(const TUndo& record) {
     CancelEdit();
-    std::string keyPath;
-    std::string names;
-    std::string oldName;
-    std::string newName;
-    SplitAtReturn(record.Value, keyPath, names);
-    SplitAtReturn(names, oldName, newName);
+    const std::vector<std::string> fields = Fields(record.Value, 3);
+    const std::string& keyPath = fields[0];
+    const std::string& oldName = fields[1];
+    const std::string& newName = fields[2];
     RenameValue(keyPath, newName, oldName);
     TRegTreeNode* node = FindNode(keyPath + "\\" + newName, false);
     if (node != nullptr) {

@@ -337,6 +337,10 @@ TEST_P(StoreConformanceTest, QueryInfoKeyCountsAndNamesUpToTheLimitsAreAccepted)
     EXPECT_EQ(Set(*store, key, longestValue, RegBinary, "123"), kSuccess);
     ASSERT_EQ(Set(*store, key, "x", RegBinary, ""), kSuccess);
     EXPECT_EQ(Set(*store, key, longestValue + "v", RegBinary, "x"), kInvalidParameter);
+    // Names are zero-terminated strings: a zero byte inside one is refused.
+    const std::string zero("a\0b", 3);
+    EXPECT_EQ(Set(*store, key, zero, RegBinary, "x"), kInvalidParameter);
+    EXPECT_EQ(Create(*store, key, zero, child), kInvalidParameter);
     EXPECT_EQ(ValueNames(*store, key), (Names{"", longestValue, "x"}));
     EXPECT_EQ(ReadData(*store, key, longestValue), "123");
     EXPECT_EQ(Counts(*store, key),

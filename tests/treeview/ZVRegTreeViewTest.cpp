@@ -315,7 +315,7 @@ TEST_F(ZVRegTreeViewTest, KeystrokesAreRecordedOnlyWhileTheEditLasts) {
     gui::Type(editor, "abc");
     EXPECT_EQ(UndoList.Count(), 4);
     EXPECT_EQ(UndoList.LastDescription(), "edit tree node");
-    EXPECT_EQ(UndoList.Last()->Value, "a\\v\rvab = \"x\"");
+    EXPECT_EQ(UndoList.Last()->Value, "a\\v\0vab = \"x\""s);
     gui::PressKey(editor, Qt::Key_Escape);
     gui::ProcessEvents();
     EXPECT_EQ(UndoList.Count(), 1);
@@ -360,14 +360,14 @@ TEST_F(ZVRegTreeViewTest, EditsThatStartAgainLater) {
     ASSERT_TRUE(gui::ShowAndFocus(&view));
     // An edit undo puts the text back, restarting the edit that has ended.
     TUndo record;
-    record.Value = "a\\v\rv = \"old\"";
+    record.Value = JoinUndoFields({"a\\v", "v = \"old\""});
     EXPECT_TRUE(TZVRegTreeView::EditUndo(&view, record));
     ASSERT_NE(view.EditControl(), nullptr);
     EXPECT_EQ(view.EditControl()->text(), "v = \"old\"");
     EXPECT_EQ(view.EditControl()->selectedText(), "old");
     EXPECT_TRUE(UndoList.Empty());  // setting the text made no record
     Escape();
-    record.Value = "a\\gone\rtext";
+    record.Value = JoinUndoFields({"a\\gone", "text"});
     EXPECT_TRUE(TZVRegTreeView::EditUndo(&view, record));
     EXPECT_EQ(view.EditControl(), nullptr);
 

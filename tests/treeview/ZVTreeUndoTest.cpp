@@ -193,9 +193,9 @@ TEST_F(ZVTreeUndoTest, RemoveCreatedTakesAwayKeysAndValuesWithoutNodes) {
     Set("b", "", "\"B\"");
     view.RefreshPath("b", false);  // the tree shows none of it
     Record("a\\made", TZVRegTreeView::RemoveCreated);
-    Record("a\\w", TZVRegTreeView::RemoveCreated);
+    Record(JoinUndoFields({"a", "w"}), TZVRegTreeView::RemoveCreated);
     // A created default value goes alone; its key stays.
-    Record("a\\", TZVRegTreeView::RemoveCreated);
+    Record(JoinUndoFields({"a", ""}), TZVRegTreeView::RemoveCreated);
     PerformUndo(UndoList);
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "a", ""));
     EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, "a", "w"));
@@ -217,6 +217,20 @@ TEST_F(ZVTreeUndoTest, RemoveCreatedTakesAwayKeysAndValuesWithoutNodes) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\sub"));
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, "a", "x"));
     EXPECT_EQ(Node("a\\x"), nullptr);
+
+    // A value created beside a subkey of the same name goes alone, and so
+    // does one whose name holds a backslash, node and all.
+    MakeKey("a\\twin\\inner");
+    view.RefreshPath("a", false);
+    EXPECT_TRUE(view.WriteValueUndoable("a", "twin", "\"v\""));
+    EXPECT_TRUE(view.WriteValueUndoable("a", "C:\\x.dll", "\"v\""));
+    ExpectDelete("HKEY_CLASSES_ROOT\\a\\C:\\x.dll");
+    PerformUndo(UndoList);
+    ExpectDelete("HKEY_CLASSES_ROOT\\a\\twin");
+    PerformUndo(UndoList);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\twin\\inner"));
+    EXPECT_TRUE(ValueNames(HKEY_CLASSES_ROOT, "a").empty());
+    EXPECT_EQ(view.TopNode()->childCount(), 1);
 }
 
 TEST_F(ZVTreeUndoTest, RenamesAreTakenBack) {
@@ -237,7 +251,7 @@ TEST_F(ZVTreeUndoTest, RenamesAreTakenBack) {
     // A key renamed the way the main window does it: moved, node captioned.
     view.MoveCopyKey(HKEY_CLASSES_ROOT, "a\\old", false, "a\\new", HKEY_CLASSES_ROOT);
     Node("a\\old")->SetNameValue("new", "\"O\"");
-    Record("a\\old\ra\\new", TZVRegTreeView::UndoKeyRename);
+    Record(JoinUndoFields({"a\\old", "a\\new"}), TZVRegTreeView::UndoKeyRename);
     PerformUndo(UndoList);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\old\\deep"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\new"));
@@ -247,7 +261,7 @@ TEST_F(ZVTreeUndoTest, RenamesAreTakenBack) {
     // A value renamed in letter case only.
     view.RenameValue("a", "Abc", "ABC");
     EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, "a"), std::vector<std::string>{"ABC"});
-    Record("a\rAbc\rABC", TZVRegTreeView::UndoValueRename);
+    Record(JoinUndoFields({"a", "Abc", "ABC"}), TZVRegTreeView::UndoValueRename);
     PerformUndo(UndoList);
     EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, "a"), std::vector<std::string>{"Abc"});
     EXPECT_EQ(Caption("a\\Abc"), "Abc = \"v\"");
@@ -255,7 +269,7 @@ TEST_F(ZVTreeUndoTest, RenamesAreTakenBack) {
     // Renamed values and keys without nodes are found by reloading.
     view.RenameValue("a", "Abc", "Other");
     delete Node("a\\Abc");
-    Record("a\rAbc\rOther", TZVRegTreeView::UndoValueRename);
+    Record(JoinUndoFields({"a", "Abc", "Other"}), TZVRegTreeView::UndoValueRename);
     PerformUndo(UndoList);
     EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, "a"), std::vector<std::string>{"Abc"});
     EXPECT_EQ(view.Selected(), Node("a\\Abc"));
@@ -308,6 +322,11 @@ TEST_P(ZVTreeUndoPropertyTest, UndoingEverythingRestoresTheStore) {
     Set("top\\k2", "none", "hex(0): 01,02,03");
     Set("top\\k1", "short", "hex(4): 01,02,03");
     Set("top\\k1", "link", "hex(6): 61,00");
+    // Names a record could split wrongly, and a value named like a subkey.
+    Set("top\\k2", "a=b", "\"eq\"");
+    Set("top\\k2", " v ", "\"blanks\"");
+    Set("top\\twin", "", "\"key\"");
+    Set("top", "twin", "\"value\"");
     const std::string before = store.Dump();
     view.RefreshPath("top", false);
     view.expandAll();
@@ -362,7 +381,7 @@ TEST_P(ZVTreeUndoPropertyTest, UndoingEverythingRestoresTheStore) {
             view.RenameValue(keyPath, oldName, newName);
             valuesMoved = true;
             node->SetText(newName + " = " + node->NodeValue());
-            AddUndo(UndoList, &view, "rename", keyPath + "\r" + oldName + "\r" + newName,
+            AddUndo(UndoList, &view, "rename", JoinUndoFields({keyPath, oldName, newName}),
                     TZVRegTreeView::UndoValueRename, &view);
         } else if (action == 4 && node->IsKey() && node != view.TopNode()) {
             // A key rename as the main window records it.
@@ -372,7 +391,7 @@ TEST_P(ZVTreeUndoPropertyTest, UndoingEverythingRestoresTheStore) {
                 continue;
             view.MoveCopyKey(HKEY_CLASSES_ROOT, oldPath, false, newPath, HKEY_CLASSES_ROOT);
             node->SetNameValue(ExtractKeyName(newPath), node->NodeValue());
-            AddUndo(UndoList, &view, "rename", oldPath + "\r" + newPath,
+            AddUndo(UndoList, &view, "rename", JoinUndoFields({oldPath, newPath}),
                     TZVRegTreeView::UndoKeyRename, &view);
         } else if (action == 5 && node->IsKey()) {
             valuesMoved = valuesMoved || ValueExists(HKEY_CLASSES_ROOT, node->NodePath(), "");
