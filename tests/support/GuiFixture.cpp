@@ -10,26 +10,17 @@
 
 namespace zanver {
 
-GuiTest::GuiTest()
-    : prompter([](const std::string& failure) { ADD_FAILURE() << failure; }),
-      installedStore(store),
-      installedPrompter(prompter),
-      installedServices(services),
-      savedTitle(AppTitle()) {
-    SetAppTitle(kProgramName);
-    InstallCorePrompts();
+GuiTest::GuiTest() : installedStore(store), installedServices(services) {
     QGuiApplication::clipboard()->clear();
 }
 
 GuiTest::~GuiTest() {
     // Widgets a test deleted with deleteLater() go before the store does.
     gui::ProcessEvents();
-    SetAppTitle(savedTitle);
 }
 
 void GuiTest::TearDown() {
-    for (const std::string& failure : prompter.Unasked())
-        ADD_FAILURE() << failure;
+    questions.CheckAllAsked();
 }
 
 namespace gui {

@@ -12,8 +12,7 @@
 #include "ActiveStore.h"
 #include "AppTitle.h"
 #include "MemoryStore.h"
-#include "Prompter.h"
-#include "ScriptedPrompter.h"
+#include "ProgramState.h"
 #include "ScriptedServices.h"
 
 class QWidget;
@@ -23,11 +22,11 @@ class QTreeWidgetItem;
 namespace zanver {
 
 // Base of every GUI test: a fresh, empty in-memory store as the active store,
-// a scripted prompter whose every mismatch or unexpected question fails the
-// test at once (and questions scripted but never asked fail it at the end),
-// scripted platform services, the core's prompts installed, the application
-// title "Zanver" and an empty clipboard. The QApplication is made by the
-// GUI tests' main() on the offscreen platform.
+// the program state at its start (ProgramState), a script of the questions
+// (every mismatch or unexpected question fails the test at once, and
+// questions scripted but never asked fail it at the end), scripted platform
+// services and an empty clipboard. The QApplication is made by the GUI
+// tests' main() on the offscreen platform.
 class GuiTest : public ::testing::Test {
   protected:
     GuiTest();
@@ -37,18 +36,18 @@ class GuiTest : public ::testing::Test {
     // Expect one question: caption, text, buttons and icon must match.
     void Expect(std::string caption, std::string text, MessageButtons buttons, MessageIcon icon,
                 MessageResult answer) {
-        prompter.Expect(std::move(caption), std::move(text), buttons, icon, answer);
+        questions.Expect(std::move(caption), std::move(text), buttons, icon, answer);
     }
 
     MemoryStore store;
-    ScriptedPrompter prompter;
+    test::ProgramState state;
+    test::QuestionScript questions;
+    ScriptedPrompter& prompter = questions.Prompter();
     ScriptedServices services;
 
   private:
     ScopedActiveStore installedStore;
-    ScopedPrompter installedPrompter;
     ScopedServices installedServices;
-    std::string savedTitle;
 };
 
 // Driving real widgets.
