@@ -3,26 +3,15 @@
 
 #include <string>
 
-#include "Exception.h"
+#include "ErrorOf.h"
 #include "MemoryStore.h"
 #include "RegFile.h"
+#include "Utf16Text.h"
 
 using namespace zanver;
-using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 namespace {
-
-// Text as UTF-16LE with a byte order mark; \uXXXX escapes of the test strings
-// pass through as their UTF-8 form and come out as one or two code units.
-std::string Utf16(const std::u16string& text) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
 
 class RegFileTest : public ::testing::Test {
   protected:
@@ -34,14 +23,9 @@ class RegFileTest : public ::testing::Test {
     // The message of the import's error; the store must be unchanged by it.
     std::string ImportError(const std::string& text) {
         const std::string before = store.Dump();
-        try {
-            Import(text);
-        } catch (const Exception& e) {
-            EXPECT_EQ(store.Dump(), before) << text;
-            return e.Message();
-        }
-        ADD_FAILURE() << "no error for " << text;
-        return {};
+        const std::string error = ErrorOf([&] { Import(text); });
+        EXPECT_EQ(store.Dump(), before) << text;
+        return error;
     }
     std::string Export(const std::string& key, RegFormat format = RegFormat::Regedit4) {
         return ExportRegText(store, HKEY_CURRENT_USER, key, format);
@@ -250,12 +234,8 @@ TEST_F(RegFileTest, BytesThatAreNotUtf8SurviveAVersion5RoundTrip) {
 }
 
 TEST_F(RegFileTest, ExportOfAMissingKeyNamesIt) {
-    try {
-        Export("No\\Such");
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_THAT(e.Message(), StartsWith("Could not open HKEY_CURRENT_USER\\No\\Such. "));
-    }
+    EXPECT_THAT(ErrorOf([&] { Export("No\\Such"); }),
+                StartsWith("Could not open HKEY_CURRENT_USER\\No\\Such. "));
 }
 
 }  // namespace

@@ -10,78 +10,18 @@
 
 #include "ErrorCodes.h"
 #include "RootKeys.h"
+#include "StoreHelpers.h"
 
 using namespace zanver;
 using namespace zanver::err;
+using namespace zanver::test;
 
 namespace {
 
-// A handle that closes itself.
-class Key {
-  public:
-    explicit Key(RegistryStore& store) : store_(store) {}
-    ~Key() { Close(); }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    operator StoreKey() const { return handle_; }
-    // Where the store puts a new handle; the old one is closed first.
-    StoreKey& Out() {
-        Close();
-        return handle_;
-    }
-    void Close() {
-        if (handle_)
-            store_.CloseKey(handle_);
-        handle_ = 0;
-    }
-
-  private:
-    RegistryStore& store_;
-    StoreKey handle_ = 0;
-};
-
 using Bytes = std::vector<std::uint8_t>;
-using Names = std::vector<std::string>;
 
 Bytes ToBytes(std::string_view text) {
     return Bytes(text.begin(), text.end());
-}
-
-long Create(RegistryStore& store, StoreKey parent, const std::string& path, Key& key,
-            bool* existed = nullptr) {
-    bool ignored = false;
-    return store.CreateKey(parent, path, kKeyAllAccess, key.Out(), existed ? *existed : ignored);
-}
-
-long Open(RegistryStore& store, StoreKey parent, const std::string& path, Key& key,
-          std::uint32_t access = kKeyAllAccess) {
-    return store.OpenKey(parent, path, access, key.Out());
-}
-
-long Set(RegistryStore& store, StoreKey key, const std::string& name, std::uint32_t type,
-         std::string_view data) {
-    const Bytes bytes = ToBytes(data);
-    return store.SetValue(key, name, type, bytes.data(), bytes.size());
-}
-
-void MakeKeys(RegistryStore& store, StoreKey parent, std::initializer_list<std::string> names) {
-    for (const std::string& name : names) {
-        Key child(store);
-        EXPECT_EQ(Create(store, parent, name, child), kSuccess) << name;
-    }
-}
-
-// Enumerates until the store reports the end; anything other than
-// kNoMoreItems there is a failure.
-Names SubKeys(RegistryStore& store, StoreKey key) {
-    Names names;
-    std::string name;
-    long rc = kSuccess;
-    for (std::uint32_t index = 0; (rc = store.EnumKey(key, index, name)) == kSuccess; ++index)
-        names.push_back(name);
-    EXPECT_EQ(rc, kNoMoreItems);
-    return names;
 }
 
 // The subkeys as a new handle on the key sees them.
@@ -89,25 +29,6 @@ Names SubKeysOf(RegistryStore& store, StoreKey parent, const std::string& path) 
     Key key(store);
     EXPECT_EQ(Open(store, parent, path, key), kSuccess) << path;
     return SubKeys(store, key);
-}
-
-Names ValueNames(RegistryStore& store, StoreKey key) {
-    Names names;
-    std::string name;
-    long rc = kSuccess;
-    for (std::uint32_t index = 0;
-         (rc = store.EnumValue(key, index, name, nullptr, nullptr)) == kSuccess; ++index)
-        names.push_back(name);
-    EXPECT_EQ(rc, kNoMoreItems);
-    return names;
-}
-
-// The data of a value as text; "(none)" when it cannot be read.
-std::string ReadData(RegistryStore& store, StoreKey key, const std::string& name) {
-    Bytes data;
-    if (store.QueryValue(key, name, nullptr, &data) != kSuccess)
-        return "(none)";
-    return std::string(data.begin(), data.end());
 }
 
 std::vector<std::uint32_t> Counts(RegistryStore& store, StoreKey key) {
@@ -210,11 +131,9 @@ TEST_P(StoreConformanceTest, SubkeysEnumerateInCaseInsensitiveOrder) {
 TEST_P(StoreConformanceTest, ValuesKeepTheOrderOfTheirFirstWrite) {
     Key key(*store);
     ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base, key), kSuccess);
-    ASSERT_EQ(Set(*store, key, "zeta", RegBinary, "1"), kSuccess);
-    ASSERT_EQ(Set(*store, key, "alpha", RegBinary, "2"), kSuccess);
-    ASSERT_EQ(Set(*store, key, "Mid", RegBinary, "3"), kSuccess);
-    ASSERT_EQ(Set(*store, key, "zeta", RegBinary, "4"), kSuccess);
-    ASSERT_EQ(Set(*store, key, "beta", RegBinary, "5"), kSuccess);
+    for (const auto& [name, data] :
+         {std::pair{"zeta", "1"}, {"alpha", "2"}, {"Mid", "3"}, {"zeta", "4"}, {"beta", "5"}})
+        ASSERT_EQ(Set(*store, key, name, RegBinary, data), kSuccess);
     ASSERT_EQ(store->DeleteValue(key, "alpha"), kSuccess);
     ASSERT_EQ(Set(*store, key, "alpha", RegBinary, "6"), kSuccess);
     ASSERT_EQ(Set(*store, key, "", RegSz, std::string_view("d\0", 2)), kSuccess);
@@ -225,14 +144,7 @@ TEST_P(StoreConformanceTest, ValuesKeepTheOrderOfTheirFirstWrite) {
                                                   : Names{"zeta", "Mid", "beta", "alpha", ""};
     EXPECT_EQ(ValueNames(*store, fresh), expected);
 
-    const auto zeta = std::find(expected.begin(), expected.end(), "zeta") - expected.begin();
-    std::string name;
-    std::uint32_t type = 0;
-    Bytes data;
-    ASSERT_EQ(store->EnumValue(fresh, static_cast<std::uint32_t>(zeta), name, &type, &data),
-              kSuccess);
-    EXPECT_EQ(type, RegBinary);
-    EXPECT_EQ(data, ToBytes("4"));
+    EXPECT_EQ(ReadData(*store, fresh, "zeta"), "4");
 }
 
 TEST_P(StoreConformanceTest, ClassesRootIsMachineSoftwareClasses) {
@@ -317,6 +229,39 @@ TEST_P(StoreConformanceTest, MissingItemsAreReportedAndKeysWithSubkeysKept) {
     EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\p", p), kFileNotFound);
     EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\p"), kFileNotFound);
     EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\missing\\deeper"), kFileNotFound);
+}
+
+TEST_P(StoreConformanceTest, HandlesOfDeletedKeysClosedHandlesAndUnknownRootsFail) {
+    Key doomed(*store);
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\Doomed", doomed), kSuccess);
+    ASSERT_EQ(store->DeleteKey(HKEY_CURRENT_USER, base + "\\Doomed"), kSuccess);
+    Key again(*store);
+    std::string name;
+    EXPECT_EQ(Set(*store, doomed, "v", RegBinary, "1"), kKeyDeleted);
+    EXPECT_EQ(store->QueryValue(doomed, "", nullptr, nullptr), kKeyDeleted);
+    EXPECT_EQ(Create(*store, doomed, "c", again), kKeyDeleted);
+    // A key made again under the same name is another key; an empty path
+    // deletes the key of the handle itself.
+    ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\Doomed", again), kSuccess);
+    EXPECT_EQ(store->EnumKey(doomed, 0, name), kKeyDeleted);
+    EXPECT_EQ(store->DeleteKey(again, ""), kSuccess);
+    EXPECT_EQ(Set(*store, again, "v", RegBinary, "1"), kKeyDeleted);
+    EXPECT_EQ(Open(*store, HKEY_CURRENT_USER, base + "\\Doomed", doomed), kFileNotFound);
+
+    StoreKey closed = 0;
+    ASSERT_EQ(store->OpenKey(HKEY_CURRENT_USER, base, kKeyRead, closed), kSuccess);
+    EXPECT_EQ(store->CloseKey(closed), kSuccess);
+    for (const StoreKey bad : {closed, StoreKey{0}, kUnknownRoot, StoreKey{12345}}) {
+        EXPECT_EQ(store->EnumKey(bad, 0, name), kInvalidHandle) << bad;
+        EXPECT_EQ(Open(*store, bad, "", again), kInvalidHandle) << bad;
+        EXPECT_EQ(store->CloseKey(bad), kInvalidHandle) << bad;
+    }
+    // Closing a root is accepted and leaves it usable; the roots and the key
+    // behind HKEY_CLASSES_ROOT cannot be deleted.
+    EXPECT_EQ(store->CloseKey(HKEY_CURRENT_USER), kSuccess);
+    EXPECT_EQ(store->EnumKey(HKEY_CURRENT_USER, 0, name), kSuccess);
+    EXPECT_EQ(store->DeleteKey(HKEY_CURRENT_USER, ""), kAccessDenied);
+    EXPECT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Classes"), kAccessDenied);
 }
 
 TEST_P(StoreConformanceTest, QueryInfoKeyCountsAndNamesUpToTheLimitsAreAccepted) {
@@ -566,32 +511,6 @@ TEST_P(StoreConformanceTest, ReadScopesNestAndLetWritesThrough) {
     EXPECT_EQ(ReadData(other, otherKey, "tx"), "t");
 }
 
-namespace {
-
-// The key's subtree as text: names with their case, every value's type and
-// bytes in enumeration order; "(missing)" when the key cannot be opened.
-std::string Tree(RegistryStore& store, StoreKey parent, const std::string& path) {
-    StoreKey key = 0;
-    if (store.OpenKey(parent, path, kKeyRead, key) != kSuccess)
-        return "(missing)";
-    std::string text;
-    std::string name;
-    std::uint32_t type = 0;
-    Bytes data;
-    for (std::uint32_t i = 0; store.EnumValue(key, i, name, &type, &data) == kSuccess; ++i) {
-        text += "\"" + name + "\" " + std::to_string(type) + ":";
-        for (std::uint8_t byte : data)
-            text += " " + std::to_string(byte);
-        text += "\n";
-    }
-    for (const std::string& child : SubKeys(store, key))
-        text += "[" + child + "]\n" + Tree(store, key, child) + "[/" + child + "]\n";
-    store.CloseKey(key);
-    return text;
-}
-
-}  // namespace
-
 TEST_P(StoreConformanceTest, MoveKeyCarriesItsSubtreeAndRefusesWithoutChanges) {
     Key src(*store);
     ASSERT_EQ(Create(*store, HKEY_CURRENT_USER, base + "\\src", src), kSuccess);
@@ -681,6 +600,7 @@ TEST_P(StoreConformanceTest, RolledBackTransactionsLeaveEverythingAsItWas) {
         ASSERT_EQ(store->BeginTransaction(), kSuccess);
         ASSERT_EQ(store->BeginTransaction(), kSuccess);
         MakeKeys(*store, top, {"new\\deeper"});
+        EXPECT_EQ(SubKeys(*store, top), (Names{"gone", "moved", "new", "stays"}));
         ASSERT_EQ(Set(*store, top, "middle", RegSz, "changed"), kSuccess);
         ASSERT_EQ(Set(*store, top, "added", RegBinary, "a"), kSuccess);
         ASSERT_EQ(store->DeleteValue(top, "middle"), kSuccess);
@@ -692,6 +612,8 @@ TEST_P(StoreConformanceTest, RolledBackTransactionsLeaveEverythingAsItWas) {
         store->EndTransaction(!innerFails);
         EXPECT_EQ(store->EndTransaction(innerFails), innerFails ? kCantWrite : kSuccess);
         EXPECT_EQ(Tree(*store, HKEY_CURRENT_USER, base), before) << innerFails;
+        // The handle's enumeration from inside the transaction is not kept.
+        EXPECT_EQ(SubKeys(*store, top), (Names{"gone", "moved", "stays"})) << innerFails;
     }
     // Handles keep working after a rollback; a committed change stays.
     ASSERT_EQ(store->BeginTransaction(), kSuccess);

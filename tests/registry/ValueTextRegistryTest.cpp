@@ -4,24 +4,19 @@
 
 #include "ActiveStore.h"
 #include "ErrorCodes.h"
-#include "Exception.h"
+#include "ErrorOf.h"
 #include "FaultStore.h"
-#include "LastError.h"
 #include "MemoryStore.h"
 #include "RegistryAccess.h"
+#include "StoreHelpers.h"
 #include "ValueTextRegistry.h"
 
 using namespace zanver;
+using namespace zanver::test;
 
 namespace {
 
 const char* const kKey = "Software\\Test";
-
-// The system's text for "access denied" (Windows and Wine word it differently).
-std::string AccessDenied() {
-    SetLastErrorCode(err::kAccessDenied);
-    return LastErrorText();
-}
 
 class ValueTextRegistryTest : public ::testing::Test {
   protected:
@@ -29,17 +24,11 @@ class ValueTextRegistryTest : public ::testing::Test {
     FaultStore store_{memory_};
     ScopedActiveStore active_{store_};
 
-    void Put(std::string_view name, std::uint32_t type, const Bytes& data) {
-        ASSERT_TRUE(SetRawValue(HKEY_CURRENT_USER, kKey, name, type, data.data(), data.size()));
+    void Put(const std::string& name, std::uint32_t type, const Bytes& data) {
+        SetBytes(HKEY_CURRENT_USER, kKey, name, type, data);
     }
-
     std::string RaisedBySet(std::string_view name, std::string_view text) {
-        try {
-            SetValueText(HKEY_CURRENT_USER, kKey, name, text);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return "nothing raised";
+        return ErrorOf([&] { SetValueText(HKEY_CURRENT_USER, kKey, name, text); });
     }
 };
 
@@ -104,17 +93,17 @@ TEST_F(ValueTextRegistryTest, RefusedWriteReportsTheValueText) {
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("v", "dword: 1"),
               "Failed to set value v of key HKEY_CURRENT_USER\\Software\\Test to dword: 1. " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "v", false), "\"old\"");
 
     store_.FailNth(FaultStore::Call::CreateKey, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", "  "),
               "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to   . " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", ""),
               "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to "
               "unassigned. " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "", false), "unassigned");
 }
