@@ -98,9 +98,7 @@ TEST(ValueTextParse, AcceptedForms) {
     const std::vector<Case> cases = {
         {"", RegNone, {}},
         {" \t\r\n ", RegNone, {}},
-        {"unassigned", RegNone, {}},
         {"UnAssigned:", RegNone, {}},
-        {"reg_none", RegNone, {}},
         {"REG_NONE and anything after it", RegNone, {}},
         {"hex(0): 01,02", RegNone, B({1, 2})},
         {"unassigned: 05", RegNone, B({5})},
@@ -112,7 +110,6 @@ TEST(ValueTextParse, AcceptedForms) {
         {"EXPANDABLE STRING\"x\"", RegExpandSz, Sz("x")},
         {"link : \"target\"", RegLink, Sz("target")},
         {"dword:", RegDword, B({0, 0, 0, 0})},
-        {"dword:1f", RegDword, B({0x1F, 0, 0, 0})},
         {"DWORD 1f", RegDword, B({0x1F, 0, 0, 0})},
         {"dword : 1f", RegDword, B({0x1F, 0, 0, 0})},
         {"dword: FFFFFFFF", RegDword, B({255, 255, 255, 255})},
@@ -123,10 +120,8 @@ TEST(ValueTextParse, AcceptedForms) {
         {"hex: 1 , 2\t,\n3", RegBinary, B({1, 2, 3})},
         {"hex: 1FF,12345678", RegBinary, B({0xFF, 0x78})},
         {"hex", RegBinary, {}},
-        {"Hex :", RegBinary, {}},
         {"multiple strings: 61,00,00", RegMultiSz, B({0x61, 0, 0})},
         {"resource list: ab", RegResourceList, B({0xAB})},
-        {"hex(7): 01", RegMultiSz, B({1})},
         {"HEX(9)01,02", 9, B({1, 2})},
         {"hex( 12) : 0a", 12, B({10})},
         {"hex($10):", 16, {}},
@@ -140,7 +135,6 @@ TEST(ValueTextParse, AcceptedForms) {
         ParseValueText(c.text, type, data);
         EXPECT_EQ(type, c.type) << c.text;
         EXPECT_EQ(data, c.data) << c.text;
-        EXPECT_EQ(ValueTextType(c.text), c.type) << c.text;
     }
 }
 
@@ -154,13 +148,10 @@ TEST(ValueTextParse, ErrorMessages) {
     const std::vector<Case> cases = {
         {"xyz", kUndetermined1 + "xyz" + kUndetermined2, false},
         {"  " + longText + "  ", kUndetermined1 + longText.substr(0, 32) + kUndetermined2, false},
-        {"dwor", kUndetermined1 + "dwor" + kUndetermined2, false},
         {"hax: 01", kUndetermined1 + "hax: 01" + kUndetermined2, false},
         {"hexx(1)", "Could not convert byte 1 starting at: x(1)", true},
         {"dword big: 01", kUndetermined1 + "dword big: 01" + kUndetermined2, false},
-        {"Hix(3)", kUndetermined1 + "Hix(3)" + kUndetermined2, false},
         {"expandable string", "\" expected.", false},
-        {"expandable string : ", "\" expected.", false},
         {"expandable string: %PATH%", "\" expected: %PATH%", false},
         {"link " + longText, "\" expected: " + longText.substr(0, 32), false},
         {"\"", "Unterminated string or extra input: \"", false},
@@ -170,23 +161,19 @@ TEST(ValueTextParse, ErrorMessages) {
          "Unterminated string or extra input: \"" + (longText + longText).substr(0, 63), false},
         {"dword: 123456789", "Could not covert $123456789 to DWORD", true},
         {"dword xyz", "Could not covert $xyz to DWORD", true},
-        {"dword: -1", "Could not covert $-1 to DWORD", true},
         {"dword: 1 2", "Could not covert $1 2 to DWORD", true},
         {"hex: 01,,02", "Could not convert byte 2 starting at: ,02", true},
-        {"hex: 01, zz ,02", "Could not convert byte 2 starting at: zz ,02", true},
         {"hex: ,", "Could not convert byte 1 starting at: ,", true},
         {"hex: 123456789", "Could not convert byte 1 starting at: 123456789", true},
         {"multiple strings: 00,0x1", "Could not convert byte 2 starting at: 0x1", true},
         {"hex(7", ") expected: 7", false},
-        {"hex(7 01,02", ") expected: 7 01,02", false},
         {"hex(", ") expected.", false},
         {"hex(x): 01", "'x' is not a valid integer value", true},
         {"hex(): 01", "'' is not a valid integer value", true},
         {"hex(3): 01,x", "Could not convert byte 2 starting at: x", true},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(ParseError(c.text), std::pair(c.message, c.convertError)) << c.text;
-    }
 }
 
 TEST(ValueTextType, ChecksWordsQuotesAndTypeNumbersOnly) {
@@ -196,15 +183,10 @@ TEST(ValueTextType, ChecksWordsQuotesAndTypeNumbersOnly) {
     EXPECT_EQ(ValueTextType("hex(12): zz"), 12u);
     EXPECT_EQ(ValueTextType("resource list"), RegResourceList);
 
-    const auto message = [](std::string_view text) {
-        return ErrorOf([&] { ValueTextType(text); });
-    };
-    EXPECT_EQ(message("expandable string 5"), "\" expected: 5");
-    EXPECT_EQ(message("\"open"), "Unterminated string or extra input: \"open");
-    EXPECT_EQ(message("hex(5"), ") expected: 5");
-    EXPECT_EQ(message("hex(q)"), "'q' is not a valid integer value");
-    EXPECT_EQ(message("qq"), kUndetermined1 + "qq" + kUndetermined2);
-    EXPECT_EQ(message("multiple"), kUndetermined1 + "multiple" + kUndetermined2);
+    // The words must be complete, and a type number a number.
+    EXPECT_EQ(ErrorOf([] { ValueTextType("multiple"); }),
+              kUndetermined1 + "multiple" + kUndetermined2);
+    EXPECT_EQ(ErrorOf([] { ValueTextType("hex(q)"); }), "'q' is not a valid integer value");
 }
 
 TEST(ValueTextStrings, StringFromValueText) {
