@@ -54,39 +54,32 @@ TEST(ExpandEnvironmentTest, ResultMustFitTheBuffer) {
     EXPECT_EQ(ExpandEnvironment(doubled, env), doubled);
 }
 
-#ifndef _WIN32
-void SetVariable(const char* name, const char* value) {
-    setenv(name, value, 1);
-}
-void UnsetVariable(const char* name) {
-    unsetenv(name);
-}
-#else
-void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+void setenv(const char* name, const char* value, int) {
     _putenv_s(name, value);
 }
-void UnsetVariable(const char* name) {
+void unsetenv(const char* name) {
     _putenv_s(name, "");
 }
 #endif
 
 TEST(ExpandEnvironmentTest, ProcessEnvironmentFindsNamesWithoutRegardToCase) {
-    SetVariable("ZANVER_TEST_DIR", "/opt/zv");
+    setenv("ZANVER_TEST_DIR", "/opt/zv", 1);
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%/bin"), "/opt/zv/bin");
     EXPECT_EQ(ExpandEnvironment("%Zanver_Test_Dir%/bin"), "/opt/zv/bin");
     EXPECT_EQ(EnvironmentValue("zanver_test_dir"), "/opt/zv");
-    UnsetVariable("ZANVER_TEST_DIR");
+    unsetenv("ZANVER_TEST_DIR");
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%"), "%ZANVER_TEST_DIR%");
     EXPECT_EQ(EnvironmentValue("ZANVER_TEST_DIR"), std::nullopt);
 }
 
 #ifndef _WIN32
 TEST(ExpandEnvironmentTest, ExactNameWinsOverOneDifferingInCase) {
-    SetVariable("ZANVER_TEST_CASE", "upper");
-    SetVariable("Zanver_Test_Case", "mixed");
+    setenv("ZANVER_TEST_CASE", "upper", 1);
+    setenv("Zanver_Test_Case", "mixed", 1);
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_CASE% %Zanver_Test_Case%"), "upper mixed");
-    UnsetVariable("ZANVER_TEST_CASE");
-    UnsetVariable("Zanver_Test_Case");
+    unsetenv("ZANVER_TEST_CASE");
+    unsetenv("Zanver_Test_Case");
 }
 
 TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
@@ -104,29 +97,32 @@ TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
 }
 
 TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
+    using Args = std::vector<std::string>;
     const auto environment = Env({{"ZANVER_STORE", "/env.db"}, {"HOME", "/h"}});
-    std::vector<std::string> args = {"file.txt", "--store", "/a.db", "--other", "--store=/b.db"};
-    EXPECT_EQ(ChooseStorePath(args, environment), "/b.db");
-    EXPECT_EQ(args, (std::vector<std::string>{"file.txt", "--other"}));
-
-    args = {"file.txt"};
-    EXPECT_EQ(ChooseStorePath(args, environment), "/env.db");
-    EXPECT_EQ(args, std::vector<std::string>{"file.txt"});
+    const struct {
+        Args args;
+        std::string path;
+        Args rest;
+    } cases[] = {
+        {{"file.txt", "--store", "/a.db", "--other", "--store=/b.db"},
+         "/b.db",
+         {"file.txt", "--other"}},
+        {{"file.txt"}, "/env.db", {"file.txt"}},
+        // After "--" nothing is an option.
+        {{"--", "--store", "x"}, "/env.db", {"--", "--store", "x"}},
+        // A --store without a name gives no store at all rather than another one.
+        {{"x", "--store"}, "", {"x"}},
+        {{"--store=", "x"}, "", {"x"}},
+        {{"--store", "", "x", "--store=/a.db"}, "", {"x"}},
+    };
+    for (const auto& c : cases) {
+        Args args = c.args;
+        EXPECT_EQ(ChooseStorePath(args, environment), c.path) << c.args.size();
+        EXPECT_EQ(args, c.rest);
+    }
+    Args args{"file.txt"};
     EXPECT_EQ(ChooseStorePath(args, Env({{"ZANVER_STORE", ""}, {"HOME", "/h"}})),
               "/h/.local/share/zanver/registry.db");
-
-    // After "--" nothing is an option.
-    args = {"--", "--store", "x"};
-    EXPECT_EQ(ChooseStorePath(args, environment), "/env.db");
-    EXPECT_EQ(args.size(), 3u);
-
-    // A --store without a name gives no store at all rather than another one.
-    for (std::vector<std::string> bad : {std::vector<std::string>{"x", "--store"},
-                                         {"--store=", "x"},
-                                         {"--store", "", "x", "--store=/a.db"}}) {
-        EXPECT_EQ(ChooseStorePath(bad, environment), "");
-        EXPECT_EQ(bad, std::vector<std::string>{"x"}) << bad.size();
-    }
 
     // The argv form drops the store arguments and keeps argv null-terminated.
     std::string words[] = {"zanver", "--store", "/x.db", "file.txt", "--store=/y.db", "last"};
@@ -136,8 +132,7 @@ TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
     int argc = 6;
     EXPECT_EQ(ChooseStorePath(argc, argv), "/y.db");
     ASSERT_LE(argc, 6);
-    EXPECT_EQ(std::vector<std::string>(argv, argv + argc),
-              (std::vector<std::string>{"zanver", "file.txt", "last"}));
+    EXPECT_EQ(Args(argv, argv + argc), (Args{"zanver", "file.txt", "last"}));
     EXPECT_EQ(argv[argc], nullptr);
 }
 #endif

