@@ -267,37 +267,6 @@ TEST_F(SqliteStoreTest, TwoProcessesWriteTheSameFileAtOnce) {
     }
 }
 
-TEST_F(SqliteStoreTest, UncommittedChangesStayInTheirConnection) {
-    auto store = OpenStore(path);
-    auto other = OpenStore(path);
-    ASSERT_TRUE(store && other);
-    const StoreKey kept = Make(*store, HKEY_CURRENT_USER, "Kept");
-    ASSERT_EQ(Set(*store, kept, "v", RegBinary, "old"), kSuccess);
-
-    // The other connection never sees rolled-back keys; their handles stay dead.
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    const StoreKey gone = Make(*store, HKEY_CURRENT_USER, "Gone\\Deeper");
-    ASSERT_EQ(Set(*store, kept, "v", RegBinary, "new"), kSuccess);
-    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Gone"));
-    EXPECT_EQ(store->EndTransaction(false), kSuccess);
-    EXPECT_EQ(store->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
-    EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Kept", "v"), "old");
-    // Keys made later do not bring the rolled-back handle back to life.
-    ASSERT_EQ(Set(*store, Make(*store, HKEY_CURRENT_USER, "Later\\Deeper"), "v", RegBinary, "x"),
-              kSuccess);
-    EXPECT_EQ(store->QueryValue(gone, "v", nullptr, nullptr), kKeyDeleted);
-
-    // Nested commits become visible at the outermost end only.
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    ASSERT_EQ(store->BeginTransaction(), kSuccess);
-    MakeKeys(*store, HKEY_CURRENT_USER, {"Committed"});
-    EXPECT_EQ(store->EndTransaction(true), kSuccess);
-    EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Committed"));
-    EXPECT_EQ(store->EndTransaction(true), kSuccess);
-    EXPECT_TRUE(Exists(*other, HKEY_CURRENT_USER, "Committed"));
-    EXPECT_EQ(store->EndTransaction(true), kInvalidFunction);
-}
-
 // Holds the write lock of a store file, as another program in the middle of
 // a transaction does.
 class WriteLock {
@@ -461,7 +430,7 @@ TEST_F(SqliteStoreTest, ADamagedFileGivesTheBadDatabaseCode) {
     EXPECT_EQ(Create(*store, HKEY_CURRENT_USER, "New", key), kBadDb);
 }
 
-TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommit) {
+TEST_F(SqliteStoreTest, OtherConnectionsSeeATransactionAtItsOutermostCommit) {
     auto store = OpenStore(path);
     auto other = OpenStore(path);
     ASSERT_TRUE(store && other);
@@ -471,16 +440,19 @@ TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommit) {
     EXPECT_EQ(SubKeys(*store, a), Names{"B"});
     EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
 
-    // C is changed before the move (its counters move once per transaction)
+    // C is changed before a move (its counters move once per transaction)
     // and after it, through a handle opened at its old depth.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
     ASSERT_EQ(store->BeginTransaction(), kSuccess);
     ASSERT_EQ(Set(*store, c, "v", RegBinary, "value"), kSuccess);
     MakeKeys(*store, c, {"Made"});
     ASSERT_EQ(store->MoveKey(a, "B", HKEY_CURRENT_USER, "Z"), kSuccess);
     const StoreKey later = Make(*store, c, "Later");
+    EXPECT_EQ(store->EndTransaction(true), kSuccess);
     EXPECT_FALSE(Exists(*other, HKEY_CURRENT_USER, "Z"));
     EXPECT_EQ(SubKeys(*other, otherA), Names{"B"});
     ASSERT_EQ(store->EndTransaction(true), kSuccess);
+    EXPECT_EQ(store->EndTransaction(true), kInvalidFunction);
     EXPECT_EQ(SubKeys(*store, a), Names{});
     EXPECT_EQ(SubKeys(*other, otherA), Names{});
     EXPECT_EQ(Get(*other, HKEY_CURRENT_USER, "Z\\C", "v"), "value");
@@ -493,6 +465,13 @@ TEST_F(SqliteStoreTest, MovesInATransactionShowAtTheCommit) {
     Key key(*store);
     EXPECT_EQ(Create(*store, later, deep + "\\d", key), kInvalidParameter);
     EXPECT_EQ(Create(*store, later, deep, key), kSuccess);
+
+    // The handle of a rolled-back key stays dead, also when keys are made later.
+    ASSERT_EQ(store->BeginTransaction(), kSuccess);
+    const StoreKey gone = Make(*store, HKEY_CURRENT_USER, "Gone\\Deeper");
+    EXPECT_EQ(store->EndTransaction(false), kSuccess);
+    MakeKeys(*store, HKEY_CURRENT_USER, {"Later\\Deeper"});
+    EXPECT_EQ(store->QueryValue(gone, "", nullptr, nullptr), kKeyDeleted);
 }
 
 }  // namespace
