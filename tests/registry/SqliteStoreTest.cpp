@@ -267,33 +267,15 @@ TEST_F(SqliteStoreTest, TwoProcessesWriteTheSameFileAtOnce) {
     }
 }
 
-// Holds the write lock of a store file, as another program in the middle of
-// a transaction does.
-class WriteLock {
-  public:
-    explicit WriteLock(const std::string& path) {
-        sqlite3_open(path.c_str(), &db_);
-        ok_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~WriteLock() {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-    }
-    bool Held() const { return ok_; }
-
-  private:
-    sqlite3* db_ = nullptr;
-    bool ok_ = false;
-};
-
 TEST_F(SqliteStoreTest, WritesFailWithTheLockCodeWhileAnotherConnectionWrites) {
     auto store = OpenStore(path, {.busyTimeoutMs = 50});
     ASSERT_TRUE(store);
     const StoreKey key = Make(*store, HKEY_CURRENT_USER, "Locked");
     ASSERT_EQ(Set(*store, key, "v", RegBinary, "old"), kSuccess);
     {
-        WriteLock lock(path);
-        ASSERT_TRUE(lock.Held());
+        // Another connection in the middle of a transaction holds the write lock.
+        auto writer = OpenStore(path);
+        ASSERT_EQ(writer->BeginTransaction(), kSuccess);
         EXPECT_EQ(WriteCodes(*store, key, "Locked"), std::vector<long>(4, kSharingViolation));
         // Reading goes on; an existing key can still be "created".
         EXPECT_EQ(Get(*store, HKEY_CURRENT_USER, "Locked", "v"), "old");

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "ActiveStore.h"
 #include "ErrorCodes.h"
 #include "RootKeys.h"
 #include "StoreHelpers.h"
@@ -41,24 +42,6 @@ std::string Deepen(std::string path, std::size_t level, std::size_t depth) {
     return path;
 }
 
-// Deletes the key with its subtree; false when something could not be deleted.
-bool DeleteKeyTree(RegistryStore& store, StoreKey parent, const std::string& subKey) {
-    const long rc = store.DeleteKey(parent, subKey);
-    if (rc == kSuccess || rc == kFileNotFound)
-        return true;
-    StoreKey key = 0;
-    if (store.OpenKey(parent, subKey, kKeyAllAccess, key) != kSuccess)
-        return false;
-    std::string name;
-    std::uint32_t index = 0;
-    while (store.EnumKey(key, index, name) == kSuccess) {
-        if (!DeleteKeyTree(store, key, name))
-            ++index;
-    }
-    store.CloseKey(key);
-    return store.DeleteKey(parent, subKey) == kSuccess;
-}
-
 }  // namespace
 
 void StoreConformanceTest::SetUp() {
@@ -83,8 +66,9 @@ void StoreConformanceTest::TearDown() {
     store.reset();
 }
 
-void StoreConformanceTest::DeleteTree(StoreKey parent, const std::string& subKey) {
-    EXPECT_TRUE(DeleteKeyTree(*store, parent, subKey)) << subKey;
+void StoreConformanceTest::DeleteTree(StoreKey root, const std::string& key) {
+    ScopedActiveStore active(*store);
+    EXPECT_TRUE(DeleteKeyTree(root, key)) << key;
 }
 
 TEST_P(StoreConformanceTest, NamesKeepTheirCaseAndAreFoundWithoutIt) {
