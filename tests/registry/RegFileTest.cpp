@@ -49,7 +49,7 @@ TEST_F(RegFileTest, ReadsBothHeadersWithEveryLineEnd) {
         MemoryStore fromText4;
         ImportRegText(fromText4, text4);  // no final line end
         ImportRegText(store, Utf16(text5 + u"\r\n"));
-        EXPECT_TRUE(store.SameContents(fromText4)) << fromText4.Dump() << store.Dump();
+        EXPECT_EQ(store.Dump(), fromText4.Dump());
     }
     EXPECT_EQ(Dump(),
               "[HKEY_CURRENT_USER\\T]\n  \"\" 1: 64 65 66 00\n  \"a\" 4: 1F 00 00 00\n"

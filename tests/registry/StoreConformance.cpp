@@ -125,21 +125,18 @@ TEST_P(StoreConformanceTest, ClassesRootIsMachineSoftwareClasses) {
     };
     const std::string machinePath = "Software\\Classes\\" + classesName;
     EXPECT_FALSE(listed());
-    MakeKeys(*store, HKEY_LOCAL_MACHINE, {machinePath});
-    EXPECT_TRUE(listed());
     Key viaRoot(*store), viaMachine(*store);
-    EXPECT_EQ(Open(*store, HKEY_CLASSES_ROOT, classesName, viaRoot), kSuccess);
-    viaRoot.Close();
-    ASSERT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, machinePath), kSuccess);
-    EXPECT_FALSE(listed());
-    EXPECT_EQ(Open(*store, HKEY_CLASSES_ROOT, classesName, viaRoot), kFileNotFound);
-
     ASSERT_EQ(Create(*store, HKEY_CLASSES_ROOT, classesName + "\\Sub", viaRoot), kSuccess);
+    EXPECT_TRUE(listed());
     ASSERT_EQ(Set(*store, viaRoot, "FromRoot", RegBinary, "r"), kSuccess);
     ASSERT_EQ(Open(*store, HKEY_LOCAL_MACHINE, machinePath + "\\sub", viaMachine), kSuccess);
     EXPECT_EQ(ReadData(*store, viaMachine, "FromRoot"), "r");
     ASSERT_EQ(Set(*store, viaMachine, "FromMachine", RegBinary, "m"), kSuccess);
     EXPECT_EQ(ReadData(*store, viaRoot, "FromMachine"), "m");
+    ASSERT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, machinePath + "\\Sub"), kSuccess);
+    ASSERT_EQ(store->DeleteKey(HKEY_LOCAL_MACHINE, machinePath), kSuccess);
+    EXPECT_FALSE(listed());
+    EXPECT_EQ(Open(*store, HKEY_CLASSES_ROOT, classesName, viaRoot), kFileNotFound);
 }
 
 TEST_P(StoreConformanceTest, CreateKeyMakesMissingParentsAndTellsWhetherItExisted) {
