@@ -73,8 +73,9 @@ class Filler {
         const std::string full = path.empty() ? base_ : base_ + "\\" + path;
         test::Key key(store_);
         ASSERT_EQ(test::Create(store_, kCurrentUser, full, key), 0) << full;
-        if (type)
+        if (type) {
             EXPECT_EQ(test::Set(store_, key, name, *type, bytes), 0) << full << " " << name;
+        }
     }
 
     // ASCII text, binary data and the types that carry no text.
