@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@
 #include "Prompter.h"
 #include "Status.h"
 #include "StoreHelpers.h"
+#include "SystemHelpers.h"
 #include "UndoBackup.h"
 #include "Vocabulary.h"
 #include "WindowHost.h"
@@ -176,6 +178,13 @@ TEST_F(ZVRegTreeViewTest, NewExtensionAtTheTopOfAnEmptyTree) {
 TEST_F(ZVRegTreeViewTest, DeletedKeyComesBackByteForByteAndTheBackupGoes) {
     MakeRichKey("txtfile");
     SetText(HKEY_CLASSES_ROOT, "other", "", "\"stays\"");
+    // Backups left over under the stamps of the coming seconds are stepped
+    // over, never overwritten.
+    char stamp[9];
+    for (std::uint32_t tick = TickCount(), end = tick + 3000; tick != end; ++tick) {
+        std::snprintf(stamp, sizeof stamp, "%.8X", static_cast<unsigned>(tick));
+        MakeKey(HKEY_LOCAL_MACHINE, std::string(kTestBackupBase) + "\\" + stamp + "txtfile");
+    }
     const std::string before = store.Dump();
     view.RefreshPath("txtfile", false);
     std::string deleted;
@@ -194,13 +203,13 @@ TEST_F(ZVRegTreeViewTest, DeletedKeyComesBackByteForByteAndTheBackupGoes) {
     EXPECT_EQ(deleted, "1 shell");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "txtfile\\shell"));
     EXPECT_EQ(Node("txtfile\\shell"), nullptr);
-    ASSERT_EQ(SubKeysOf(HKEY_LOCAL_MACHINE, kTestBackupBase).size(), 1u);
+    ASSERT_EQ(SubKeysOf(HKEY_LOCAL_MACHINE, kTestBackupBase).size(), 3001u);
     ExpectDelete("HKEY_CLASSES_ROOT\\txtfile");
     view.DeleteNodeUndoable(view.TopNode(), true);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "txtfile"));
     EXPECT_TRUE(view.IsEmpty());
-    // Two deletions within the same millisecond get backups of their own.
-    EXPECT_EQ(SubKeysOf(HKEY_LOCAL_MACHINE, kTestBackupBase).size(), 2u);
+    // Each deletion has a backup of its own.
+    EXPECT_EQ(SubKeysOf(HKEY_LOCAL_MACHINE, kTestBackupBase).size(), 3002u);
     ASSERT_EQ(UndoList.Count(), 2);
     EXPECT_EQ(UndoList.Descriptions(0), "delete HKEY_CLASSES_ROOT\\txtfile\\shell");
     EXPECT_EQ(UndoList.LastDescription(), "delete HKEY_CLASSES_ROOT\\txtfile");
