@@ -158,12 +158,12 @@ TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {
     TZVFormMain& w = OpenTxt();
     OptionFlags |= kOptionShowClassIds;
     w.FillLists();
-    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\.txt from the registry?");
+    questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\.txt from the registry?");
     w.RegTreeViewExt->DeleteNodeUndoable(w.RegTreeViewExt->TopNode(), true);
     EXPECT_FALSE(HasItem(w.ComboExt, ".txt"));
     EXPECT_EQ(w.CurExt, "");
     // A new key at the top of the empty tree becomes the extension.
-    ExpectConfirm("Create HKEY_CLASSES_ROOT\\.NewExt?");
+    questions.ExpectConfirm("Create HKEY_CLASSES_ROOT\\.NewExt?");
     w.RegTreeViewExt->CreateNew(-1, true);
     EXPECT_EQ(w.CurExt, ".NewExt");
     ASSERT_NE(w.RegTreeViewExt->TopNode(), nullptr);
@@ -172,7 +172,7 @@ TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {
     // A file type the extension does not name: the extension's own comes back.
     w.SelectExtension(".log", 0);
     w.SelectFileType("Paint.Picture", 0);
-    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\Paint.Picture from the registry?");
+    questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\Paint.Picture from the registry?");
     w.RegTreeViewFileType->DeleteNodeUndoable(w.RegTreeViewFileType->TopNode(), true);
     EXPECT_FALSE(HasItem(w.ComboFileType, "Paint.Picture"));
     EXPECT_EQ(w.CurFileType, "txtfile");
@@ -181,8 +181,8 @@ TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {
     // A class leaves the list under its full name.
     w.SelectExtension(".cls", 0);
     ASSERT_TRUE(HasItem(w.ComboFileType, kShortcutClass));
-    ExpectQuestion(std::string("Delete HKEY_CLASSES_ROOT\\") + kShortcutClass +
-                   " from the registry?");
+    questions.ExpectQuestion(std::string("Delete HKEY_CLASSES_ROOT\\") + kShortcutClass +
+                             " from the registry?");
     w.RegTreeViewFileType->DeleteNodeUndoable(w.RegTreeViewFileType->TopNode(), true);
     EXPECT_FALSE(HasItem(w.ComboFileType, kShortcutClass));
 }
@@ -212,23 +212,23 @@ TEST_F(CoordinationTest, NewFileTypeKeyIsAssociatedInOneUndoStep) {
     TZVFormMain& w = OpenTxt();
     w.SelectExtension(".nft", 0);  // names a file type without a key
     // Refused association: the key goes again, without a question or undo entry.
-    ExpectConfirm("Create HKEY_CLASSES_ROOT\\New key?");
-    ExpectConfirm("Set file type of extension .nft to \"New key\"?", MessageResult::No);
+    questions.ExpectConfirm("Create HKEY_CLASSES_ROOT\\New key?");
+    questions.ExpectConfirm("Set file type of extension .nft to \"New key\"?", MessageResult::No);
     w.RegTreeViewFileType->CreateNew(-1, false);
     EXPECT_FALSE(Exists("New key"));
     EXPECT_EQ(DefaultOf(".nft"), "nofile");
     EXPECT_TRUE(UndoList.Empty());
     EXPECT_EQ(UndoGroupDepth, 0);
 
-    ExpectConfirm("Create HKEY_CLASSES_ROOT\\New key?");
-    ExpectConfirm("Set file type of extension .nft to \"New key\"?");
+    questions.ExpectConfirm("Create HKEY_CLASSES_ROOT\\New key?");
+    questions.ExpectConfirm("Set file type of extension .nft to \"New key\"?");
     w.RegTreeViewFileType->CreateNew(-1, false);
     EXPECT_EQ(DefaultOf(".nft"), "New key");
     EXPECT_EQ(CaptionOf(w.RegTreeViewExt->TopNode()), ".nft = \"New key\"");
     EXPECT_EQ(UndoGroupDepth, 0);
     ASSERT_EQ(UndoList.Count(), 2);
     // One undo takes back the default value, then the key.
-    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\New key from the registry?");
+    questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\New key from the registry?");
     PerformUndo(UndoList);
     EXPECT_EQ(DefaultOf(".nft"), "nofile");
     EXPECT_FALSE(Exists("New key"));
@@ -268,7 +268,7 @@ TEST_F(CoordinationTest, PasteRecordsWhatItCreated) {
     ASSERT_EQ(UndoList.Count(), 1);
     EXPECT_EQ(UndoList.LastDescription(), "paste HKEY_CLASSES_ROOT\\txtfile\\Pasted");
     EXPECT_EQ(fields, Fields{ServerCheck});
-    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Pasted from the registry?");
+    questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Pasted from the registry?");
     PerformUndo(UndoList);
     EXPECT_FALSE(Exists("txtfile\\Pasted"));
 }
@@ -283,7 +283,8 @@ TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
     tree->RefreshPath("txtfile\\Misc", false);
     const std::string before = store.Dump();
     const auto expectDelete = [&](const std::string& path) {
-        ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\" + path + " from the registry?");
+        questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\" + path +
+                                 " from the registry?");
     };
     const auto undoAll = [&] {
         while (!UndoList.Empty())
