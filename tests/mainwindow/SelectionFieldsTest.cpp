@@ -109,9 +109,6 @@ TEST_F(SelectionFieldsTest, SetKeyDefaultAsksRefusesAndReportsFailures) {
         Call fail;           // Call::Any: none
         const char* result;  // "true", "false", the record added or the error
     } cases[] = {
-        {".no", "x", ext, "Create new extension .no with file type \"x\"?", false, Call::Any,
-         "true"},
-        {"nt", "", type, "Create new file type nt?", false, Call::Any, "Abort"},
         {"x/y", "", mime, "Create new MIME type x/y?", false, Call::Any, "false"},
         {".empty", "t", type, "Set file type for file type .empty to \"t\"?", false, Call::Any,
          "Abort"},
@@ -127,7 +124,6 @@ TEST_F(SelectionFieldsTest, SetKeyDefaultAsksRefusesAndReportsFailures) {
         {".txt", "x", ext, "", false, Call::QueryValue,
          "Could not retrieve file type for extension .txt. Access is denied"},
         {"x/y", "", mime, "Create new MIME type x/y?", true, Call::Any, "create MIME type x/y"},
-        {"nt", "", type, "Create new file type nt?", true, Call::Any, "create file type nt"},
         {".fresh", "x", ext, "Create new extension .fresh with file type \"x\"?", true,
          Call::SetValue, "create extension .fresh"},
     };
@@ -151,9 +147,8 @@ TEST_F(SelectionFieldsTest, SetKeyDefaultAsksRefusesAndReportsFailures) {
                                                   : "true";
         EXPECT_EQ(result, c.result);
     }
-    EXPECT_FALSE(Exists(".no"));
     EXPECT_EQ(DefaultOf(".empty") + DefaultOf(".txt") + DefaultOf(".fresh"), "ttxtfile");
-    EXPECT_TRUE(mime->HasItem("x/y") && type->HasItem("nt"));
+    EXPECT_TRUE(mime->HasItem("x/y"));
 
     // A key that cannot be deleted keeps its record.
     faults.FailNth(Call::DeleteKey, 1, err::kAccessDenied);
@@ -284,26 +279,6 @@ TEST_F(SelectionFieldsTest, FileTypeBoxBrowsesCreatesRepointsOrRestores) {
     Enter(w.ComboFileType, "software");
     EXPECT_EQ(w.CurFileType, "software");
     EXPECT_FALSE(w.ComboFileType->HasItem("software"));
-}
-
-TEST_F(SelectionFieldsTest, WithoutConfirmationKeysAreCreatedAndStillUndoable) {
-    TZVFormMain& w = OpenShown();
-    OptionFlags = 0;
-    Enter(w.ComboExt, ".new");
-    Enter(w.ComboFileType, "brandnew");
-    EXPECT_TRUE(Exists("brandnew"));
-    EXPECT_EQ(DefaultOf(".new"), "brandnew");
-    EXPECT_THAT(test::UndoDescriptions(), Contains("create extension .new"));
-
-    // The value goes back first; undoing the creation asks all the same.
-    PerformUndo(UndoList);
-    EXPECT_EQ(DefaultOf(".new"), "newfile");
-    ExpectDelete("brandnew");
-    PerformUndo(UndoList);
-    EXPECT_FALSE(Exists("brandnew"));
-    EXPECT_FALSE(w.ComboFileType->HasItem("brandnew"));
-    // The box keeps the undone name; the panel follows the extension.
-    EXPECT_EQ(Panel(), ".new .new newfile brandnew");
 }
 
 TEST_F(SelectionFieldsTest, DescriptionIsWrittenDeletedOrCreatesTheFileType) {
