@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ClassId.h"
 #include "ConfirmFixture.h"
 #include "ErrorCodes.h"
+#include "ErrorOf.h"
 #include "Errors.h"
 #include "GlobalRegistry.h"
 #include "Status.h"
@@ -17,23 +17,16 @@ namespace zanver::test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 TEST(StatusLineTest, HigherOrEqualLevelsReplaceLowerOnesAndClearingFollowsTheShownLevel) {
     TStatusLine line;
-    line.ShowStatus("file type abcfile not found", 11);
-    EXPECT_EQ(line.Caption(), "file type abcfile not found");
-    EXPECT_EQ(line.Hint(), "file type abcfile not found");
-    EXPECT_EQ(line.Color(), StatusColor::Rgb(255, 0, 0));
-
+    line.ShowStatus("not found", 11);
     line.ShowStatus("a hint", 0);  // lower: dropped
-    EXPECT_EQ(line.MsgLevel(), 11);
-    EXPECT_EQ(line.Caption(), "file type abcfile not found");
-
-    line.ShowStatus("Extension .abc not found in registry", 12);
-    EXPECT_EQ(line.MsgLevel(), 12);
+    EXPECT_EQ(line.Caption() + "|" + line.Hint(), "not found|not found");
+    EXPECT_EQ(line.Color(), StatusColors[11]);
+    line.ShowStatus("also not found", 12);
     line.ShowStatus("done", 15);
-    EXPECT_EQ(line.Color(), StatusColor::Rgb(0, 128, 0));
+    EXPECT_EQ(line.MsgLevel(), 15);
 
     line.ClearStatus(StatusLevel(11) | StatusLevel(12));  // 15 is shown: stays
     EXPECT_EQ(line.Caption(), "done");
@@ -41,19 +34,6 @@ TEST(StatusLineTest, HigherOrEqualLevelsReplaceLowerOnesAndClearingFollowsTheSho
     EXPECT_EQ(line.MsgLevel(), 0);
     EXPECT_EQ(line.Caption(), "");
     EXPECT_EQ(line.Color(), StatusColor::SystemButtonFace());
-
-    line.ShowStatus("warning", 4);
-    EXPECT_EQ(line.Color(), StatusColor::Rgb(243, 220, 126));
-}
-
-TEST(StatusLineTest, HintsReachTheHandlerAtLevelZeroOnlyWhileOneIsInstalled) {
-    std::vector<std::pair<std::string, int>> shown;
-    ShowHint("dropped");
-    StatusHandler = [&](std::string_view text, int level) { shown.emplace_back(text, level); };
-    ShowHint("shown");
-    StatusHandler = nullptr;
-    ShowHint("dropped too");
-    EXPECT_THAT(shown, ElementsAre(std::pair<std::string, int>("shown", 0)));
 }
 
 TEST(ConfirmTest, FormatFillsPlaceholdersInOrder) {
@@ -64,22 +44,11 @@ TEST(ConfirmTest, FormatFillsPlaceholdersInOrder) {
 
 class CoreQuestionsTest : public ConfirmFixture {};
 
-TEST_F(CoreQuestionsTest, ConfirmationIsCaptionedWithTheCurrentTitleAndAsksOnlyWhenOn) {
-    SetAppTitle("Zanver .abc");
-    prompter.Expect("Zanver .abc confirm write to registry", "Write it?", MessageButtons::YesNo,
-                    MessageIcon::Question, MessageResult::Yes);
-    prompter.Expect("Zanver .abc confirm write to registry", "Write a?", MessageButtons::YesNo,
-                    MessageIcon::Question, MessageResult::No);
-    EXPECT_TRUE(ConfirmWrite("Write it?"));
+TEST_F(CoreQuestionsTest, ConfirmationAsksOnlyWhenOn) {
+    questions.ExpectConfirm("Write a?", MessageResult::No);
     EXPECT_FALSE(ConfirmWriteFmt("Write %s?", {"a"}));
     OptionFlags = kOptionShowClassIds | kOptionNoConfirmPaste;
     EXPECT_TRUE(ConfirmWrite("not asked"));
-    EXPECT_TRUE(ConfirmWriteFmt("not %s", {"asked"}));
-
-    prompter.Expect("Zanver .abc", "Really?", MessageButtons::YesNoCancel, MessageIcon::Warning,
-                    MessageResult::Cancel);
-    EXPECT_EQ(ShowMessageBox("Really?", MessageButtons::YesNoCancel, MessageIcon::Warning),
-              MessageResult::Cancel);
 }
 
 TEST_F(CoreQuestionsTest, WithoutPromptsNothingIsConfirmed) {
@@ -92,13 +61,13 @@ TEST_F(CoreQuestionsTest, WithoutPromptsNothingIsConfirmed) {
 TEST_F(CoreQuestionsTest, DescribeClassIdFallsBackThroughNameProgIdAndServer) {
     const std::string id = "{00000000-0000-0000-0000-00000000000A}";
     EXPECT_EQ(DescribeClassId(id), id + " not found");
-    PutString(HKEY_CLASSES_ROOT, "CLSID\\" + id, "", "");
+    MakeKey(HKEY_CLASSES_ROOT, "CLSID\\" + id);
     EXPECT_EQ(DescribeClassId(id), id + " has no description");
     WriteString(HKEY_CLASSES_ROOT, "CLSID\\" + id + "\\InProcServer32", "", true, "x.dll");
     EXPECT_EQ(DescribeClassId(id), id + " has InProcServer32 x.dll");
-    PutString(HKEY_CLASSES_ROOT, "CLSID\\" + id + "\\ProgID", "", "Abc.Document.1");
+    SetText(HKEY_CLASSES_ROOT, "CLSID\\" + id + "\\ProgID", "", "\"Abc.Document.1\"");
     EXPECT_EQ(DescribeClassId(id), id + " has ProgID Abc.Document.1");
-    PutString(HKEY_CLASSES_ROOT, "CLSID\\" + id, "", "Abc Document");
+    SetText(HKEY_CLASSES_ROOT, "CLSID\\" + id, "", "\"Abc Document\"");
     EXPECT_EQ(DescribeClassId(id), id + " is Abc Document");
 }
 
@@ -108,7 +77,7 @@ class ValueNamesTest : public ConfirmFixture {
 };
 
 TEST_F(ValueNamesTest, SavedNamesReadBackInOrderUpToTheLimit) {
-    PutString(HKEY_CURRENT_USER, key, "stale", "");
+    SetText(HKEY_CURRENT_USER, key, "stale", "\"\"");
     SaveValueNames(GlobalRegistry, HKEY_CURRENT_USER, key, 3, {"c", "A", "b", "d"});
     std::vector<std::string> names{"old"};
     EXPECT_TRUE(ReadSettingsValueNames(key, names));
@@ -119,7 +88,7 @@ TEST_F(ValueNamesTest, SavedNamesReadBackInOrderUpToTheLimit) {
 }
 
 TEST_F(ValueNamesTest, EmptyListLeavesTheKeyDeletedAndReadingAMissingKeyKeepsTheList) {
-    PutString(HKEY_CURRENT_USER, key + "\\sub", "x", "y");
+    MakeKey(HKEY_CURRENT_USER, key + "\\sub");
     SaveValueNames(GlobalRegistry, HKEY_CURRENT_USER, key, 8, {});
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));
     std::vector<std::string> names{"kept"};
@@ -130,16 +99,13 @@ TEST_F(ValueNamesTest, EmptyListLeavesTheKeyDeletedAndReadingAMissingKeyKeepsThe
 }
 
 TEST_F(ValueNamesTest, KeyThatCannotBeCreatedRaisesAndIsGone) {
-    PutString(HKEY_CURRENT_USER, key, "a", "");
+    MakeKey(HKEY_CURRENT_USER, key);
     TRegistry registry(HKEY_LOCAL_MACHINE);
     faults.FailNth(FaultStore::Call::CreateKey, 1, err::kAccessDenied);
-    try {
-        SaveValueNames(registry, HKEY_CURRENT_USER, key, 8, {"a", "b"});
-        ADD_FAILURE() << "no error";
-    } catch (const EZanver& error) {
-        EXPECT_STREQ(error.what(),
-                     "Failed to create HKEY_CURRENT_USER\\Software\\KQ\\Zanver\\History\\ComboExt");
-    }
+    EXPECT_EQ(ErrorOf<EZanver>([&] {
+                  SaveValueNames(registry, HKEY_CURRENT_USER, key, 8, {"a", "b"});
+              }),
+              "Failed to create HKEY_CURRENT_USER\\Software\\KQ\\Zanver\\History\\ComboExt");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));
     EXPECT_EQ(registry.GetRootKey(), HKEY_LOCAL_MACHINE);
 }

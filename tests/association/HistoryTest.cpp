@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "History.h"
 
@@ -13,8 +13,10 @@ using ::testing::ElementsAre;
 
 TEST(HistoryTest, KeepsTheEightNewestAndMovesARepeatToTheEnd) {
     TZVHistory history;
-    for (char c = 'a'; c <= 'i'; ++c)
-        EXPECT_EQ(history.Add(std::string(1, c)), std::min(c - 'a', HistoryMax - 1));
+    std::vector<int> indices;
+    for (const char* text : {"a", "b", "c", "d", "e", "f", "g", "h", "i"})
+        indices.push_back(history.Add(text));
+    EXPECT_THAT(indices, ElementsAre(0, 1, 2, 3, 4, 5, 6, 7, 7));
     EXPECT_THAT(history.Entries(), ElementsAre("b", "c", "d", "e", "f", "g", "h", "i"));
 
     EXPECT_EQ(history.Add("c"), 7);

@@ -9,10 +9,7 @@
 
 #include "ConfirmFixture.h"
 #include "ErrorCodes.h"
-#include "Exception.h"
-#include "LastError.h"
-#include "ValueText.h"
-#include "ValueTextRegistry.h"
+#include "ErrorOf.h"
 
 namespace zanver::test {
 namespace {
@@ -33,18 +30,16 @@ class SetValueConfirmedTest : public ConfirmFixture {
     }
     UndoProcedure Logging(std::string kind) {
         return [this, kind](void* target, TUndo& record) {
+            std::string value = record.Value;
+            std::replace(value.begin(), value.end(), '\0', '|');
             log.push_back(kind +
-                          (target == &changeTarget        ? " @change"
-                           : target == &createValueTarget ? " @value"
-                           : target == &createKeyTarget   ? " @key"
-                                                          : " @?") +
-                          " " + Shown(record.Value));
+                          (target == &changeTarget        ? " @change "
+                           : target == &createValueTarget ? " @value "
+                           : target == &createKeyTarget   ? " @key "
+                                                          : " @? ") +
+                          value);
             return true;
         };
-    }
-    static std::string Shown(std::string value) {
-        std::replace(value.begin(), value.end(), '\0', '|');
-        return value;
     }
     std::string Read(const std::string& key, const std::string& name) {
         return ReadValueText(HKEY_CLASSES_ROOT, key, name, false);
@@ -56,147 +51,120 @@ class SetValueConfirmedTest : public ConfirmFixture {
     std::vector<std::string> log;
 };
 
-TEST_F(SetValueConfirmedTest, NewKeyIsCreatedAfterOneQuestionAndRecordedAsCreated) {
-    ExpectConfirm("Create extension .abc with file type \"abcfile\"?", true);
-    EXPECT_TRUE(Set(".abc", "", "file type", "extension", "\"abcfile\""));
-    EXPECT_EQ(Read(".abc", ""), "\"abcfile\"");
-    EXPECT_THAT(UndoDescriptions(),
-                ElementsAre("Create extension .abc with file type \"abcfile\""));
-    PerformUndo(UndoList);
-    EXPECT_THAT(log, ElementsAre("create key @key .abc"));
-}
+TEST_F(SetValueConfirmedTest, AsksWritesAndRecordsByWhatExistedBefore) {
+    const struct {
+        const char* beforeName;  // a value of key written first; nullptr: no key
+        const char* beforeText;
+        const char* key;
+        const char* name;
+        const char* what;
+        const char* display;
+        const char* text;
+        const char* question;  // "": none asked
+        bool yes;              // the answer, and what the call returns
+        const char* record;    // the undo description; "": nothing written or recorded
+        const char* undone;    // how the record's procedure was called
+    } cases[] = {
+        // A new key: one question, recorded as created, named by the display
+        // word or by the full value name.
+        {nullptr, "", ".abc", "", "file type", "extension", "\"abcfile\"",
+         "Create extension .abc with file type \"abcfile\"?", true,
+         "Create extension .abc with file type \"abcfile\"", "create key @key .abc"},
+        {nullptr, "", "abcfile\\Shell\\open\\command", "", "value", "", "\"x.exe\"",
+         "Create HKEY_CLASSES_ROOT\\abcfile\\Shell\\open\\command\\ with value \"x.exe\"?", true,
+         "Create HKEY_CLASSES_ROOT\\abcfile\\Shell\\open\\command\\ with value \"x.exe\"",
+         "create key @key abcfile\\Shell\\open\\command"},
+        // A changed value is recorded with its old text.
+        {"", "\"oldfile\"", ".abc", "", "file type", "extension", "\"abcfile\"",
+         "Set file type of extension .abc to \"abcfile\"?", true,
+         "change file type of extension .abc from \"oldfile\"",
+         "change @change HKEY_CLASSES_ROOT\\.abc||\"oldfile\""},
+        {"Content Type", "\"text/plain\"", ".abc", "Content Type", "value", "", "\"text/x-abc\"",
+         "Set value of HKEY_CLASSES_ROOT\\.abc\\Content Type to \"text/x-abc\"?", true,
+         "change HKEY_CLASSES_ROOT\\.abc\\Content Type",
+         "change @change HKEY_CLASSES_ROOT\\.abc|Content Type|\"text/plain\""},
+        // A new value of an existing key.
+        {"", "\"abcfile\"", ".abc", "Content Type", "MIME type", "extension", "\"text/plain\"",
+         "Set MIME type of extension .abc\\Content Type to \"text/plain\"?", true,
+         "create extension .abc\\Content Type", "create value @value .abc|Content Type"},
+        // Equal text is left alone; a change of letter case is a change.
+        {"", "\"abcfile\"", ".abc", "", "file type", "extension", "\"abcfile\"", "", true, "", ""},
+        {"", "\"abcfile\"", ".abc", "", "file type", "extension", "\"ABCfile\"",
+         "Set file type of extension .abc to \"ABCfile\"?", true,
+         "change file type of extension .abc from \"abcfile\"",
+         "change @change HKEY_CLASSES_ROOT\\.abc||\"abcfile\""},
+        // Declined questions.
+        {nullptr, "", ".abc", "", "file type", "extension", "\"abcfile\"",
+         "Create extension .abc with file type \"abcfile\"?", false, "", ""},
+        {"", "\"oldfile\"", ".abc", "", "file type", "extension", "\"newfile\"",
+         "Set file type of extension .abc to \"newfile\"?", false, "", ""},
+        {"", "\"oldfile\"", ".abc", "Content Type", "value", "extension", "\"text/plain\"",
+         "Set value of extension .abc\\Content Type to \"text/plain\"?", false, "", ""},
+    };
+    // With confirmation off nothing is asked and every write is made.
+    for (const bool confirm : {true, false}) {
+        for (const auto& c : cases) {
+            if (!confirm && !c.yes)
+                continue;
+            SCOPED_TRACE(std::string(c.key) + " " + c.text + (confirm ? " asked" : " silent"));
+            MemoryStore rowMemory;
+            FaultStore rowFaults(rowMemory);
+            ScopedActiveStore useRow(rowFaults);
+            ProgramState::ClearUndoList();
+            log.clear();
+            OptionFlags = confirm ? kOptionConfirmWrites : 0;
+            if (c.beforeName != nullptr)
+                SetText(HKEY_CLASSES_ROOT, c.key, c.beforeName, c.beforeText);
+            const std::string before = rowMemory.Dump();
+            rowFaults.ResetCounts();
+            if (confirm && *c.question != '\0')
+                questions.ExpectConfirm(c.question, c.yes ? MessageResult::Yes : MessageResult::No);
 
-TEST_F(SetValueConfirmedTest, NewKeyWithoutDisplayWordIsNamedByItsFullValueName) {
-    ExpectConfirm("Create HKEY_CLASSES_ROOT\\abcfile\\Shell\\open\\command\\ with value \"x.exe\"?",
-                  true);
-    EXPECT_TRUE(Set("abcfile\\Shell\\open\\command", "", "value", "", "\"x.exe\""));
-    EXPECT_THAT(UndoDescriptions(),
-                ElementsAre("Create HKEY_CLASSES_ROOT\\abcfile\\Shell\\open\\command\\ with value "
-                            "\"x.exe\""));
-    EXPECT_EQ(UndoList.Objects(0).Value, "abcfile\\Shell\\open\\command");
-}
-
-TEST_F(SetValueConfirmedTest, ChangedValueAsksSetAndRecordsTheOldText) {
-    PutString(HKEY_CLASSES_ROOT, ".abc", "", "oldfile");
-    ExpectConfirm("Set file type of extension .abc to \"abcfile\"?", true);
-    EXPECT_TRUE(Set(".abc", "", "file type", "extension", "\"abcfile\""));
-    EXPECT_EQ(Read(".abc", ""), "\"abcfile\"");
-    EXPECT_THAT(UndoDescriptions(),
-                ElementsAre("change file type of extension .abc from \"oldfile\""));
-    PerformUndo(UndoList);
-    EXPECT_THAT(log, ElementsAre("change @change HKEY_CLASSES_ROOT\\.abc||\"oldfile\""));
-}
-
-TEST_F(SetValueConfirmedTest, ChangedValueWithoutDisplayWordNamesTheFullValue) {
-    PutString(HKEY_CLASSES_ROOT, ".abc", "Content Type", "text/plain");
-    ExpectConfirm("Set value of HKEY_CLASSES_ROOT\\.abc\\Content Type to \"text/x-abc\"?", true);
-    EXPECT_TRUE(Set(".abc", "Content Type", "value", "", "\"text/x-abc\""));
-    EXPECT_THAT(UndoDescriptions(), ElementsAre("change HKEY_CLASSES_ROOT\\.abc\\Content Type"));
-    EXPECT_EQ(Shown(UndoList.Objects(0).Value),
-              "HKEY_CLASSES_ROOT\\.abc|Content Type|\"text/plain\"");
-}
-
-TEST_F(SetValueConfirmedTest, NewValueOfExistingKeyIsRecordedAsCreated) {
-    PutString(HKEY_CLASSES_ROOT, ".abc", "", "abcfile");
-    ExpectConfirm("Set MIME type of extension .abc\\Content Type to \"text/plain\"?", true);
-    EXPECT_TRUE(Set(".abc", "Content Type", "MIME type", "extension", "\"text/plain\""));
-    EXPECT_EQ(Read(".abc", "Content Type"), "\"text/plain\"");
-    EXPECT_THAT(UndoDescriptions(), ElementsAre("create extension .abc\\Content Type"));
-    PerformUndo(UndoList);
-    EXPECT_THAT(log, ElementsAre("create value @value .abc|Content Type"));
-}
-
-TEST_F(SetValueConfirmedTest, WithConfirmationOffAllThreeCasesWriteSilentlyAndRecord) {
-    OptionFlags = 0;
-    PutString(HKEY_CLASSES_ROOT, ".old", "", "oldfile");
-    EXPECT_TRUE(Set(".abc", "", "file type", "extension", "\"abcfile\""));
-    EXPECT_TRUE(Set(".old", "", "file type", "extension", "\"newfile\""));
-    EXPECT_TRUE(Set(".old", "Content Type", "value", "", "\"text/plain\""));
-    EXPECT_THAT(prompter.Asked(), IsEmpty());
-    EXPECT_THAT(UndoDescriptions(),
-                ElementsAre("Create extension .abc with file type \"abcfile\"",
-                            "change file type of extension .old from \"oldfile\"",
-                            "create HKEY_CLASSES_ROOT\\.old\\Content Type"));
-    EXPECT_EQ(Read(".old", "Content Type"), "\"text/plain\"");
-}
-
-TEST_F(SetValueConfirmedTest, DeclinedQuestionWritesAndRecordsNothing) {
-    PutString(HKEY_CLASSES_ROOT, ".old", "", "oldfile");
-    const std::string before = memory.Dump();
-    ExpectConfirm("Create extension .abc with file type \"abcfile\"?", false);
-    ExpectConfirm("Set file type of extension .old to \"newfile\"?", false);
-    ExpectConfirm("Set value of extension .old\\Content Type to \"text/plain\"?", false);
-    EXPECT_FALSE(Set(".abc", "", "file type", "extension", "\"abcfile\""));
-    EXPECT_FALSE(Set(".old", "", "file type", "extension", "\"newfile\""));
-    EXPECT_FALSE(Set(".old", "Content Type", "value", "extension", "\"text/plain\""));
-    EXPECT_EQ(memory.Dump(), before);
-    EXPECT_TRUE(UndoList.Empty());
-}
-
-TEST_F(SetValueConfirmedTest, EqualTextIsLeftAloneButALetterCaseChangeIsWritten) {
-    PutString(HKEY_CLASSES_ROOT, ".abc", "", "abcfile");
-    faults.ResetCounts();
-    EXPECT_TRUE(Set(".abc", "", "file type", "extension", "\"abcfile\""));
-    EXPECT_EQ(faults.Calls(FaultStore::Call::SetValue), 0);
-    EXPECT_TRUE(UndoList.Empty());
-
-    ExpectConfirm("Set file type of extension .abc to \"ABCfile\"?", true);
-    EXPECT_TRUE(Set(".abc", "", "file type", "extension", "\"ABCfile\""));
-    EXPECT_EQ(Read(".abc", ""), "\"ABCfile\"");
-    EXPECT_THAT(UndoDescriptions(),
-                ElementsAre("change file type of extension .abc from \"abcfile\""));
-}
-
-TEST_F(SetValueConfirmedTest, MalformedTextRaisesTheParsersMessageAndChangesNothing) {
-    PutString(HKEY_CLASSES_ROOT, ".old", "", "oldfile");
-    const std::string before = memory.Dump();
-    for (const std::string text : {"dword: 12x", "\"unterminated", "hex: 0g"}) {
-        std::string parserMessage;
-        try {
-            std::uint32_t type = 0;
-            Bytes data;
-            ParseValueText(text, type, data);
-        } catch (const Exception& error) {
-            parserMessage = error.what();
-        }
-        ASSERT_FALSE(parserMessage.empty()) << text;
-        for (const std::string key : {".old", ".new"}) {
-            try {
-                Set(key, "", "file type", "extension", text);
-                ADD_FAILURE() << "no error for " << text;
-            } catch (const Exception& error) {
-                EXPECT_EQ(error.what(), parserMessage);
+            EXPECT_EQ(Set(c.key, c.name, c.what, c.display, c.text), c.yes);
+            EXPECT_EQ(rowFaults.Calls(FaultStore::Call::SetValue), *c.record != '\0' ? 1 : 0);
+            if (*c.record == '\0') {
+                EXPECT_EQ(rowMemory.Dump(), before);
+                EXPECT_THAT(UndoDescriptions(), IsEmpty());
+                continue;
             }
+            EXPECT_EQ(Read(c.key, c.name), c.text);
+            EXPECT_THAT(UndoDescriptions(), ElementsAre(c.record));
+            PerformUndo(UndoList);
+            EXPECT_THAT(log, ElementsAre(c.undone));
         }
     }
-    EXPECT_EQ(memory.Dump(), before);
-    EXPECT_TRUE(UndoList.Empty());
 }
 
-TEST_F(SetValueConfirmedTest, RefusedWriteGivesTheFailureMessage) {
-    PutString(HKEY_CLASSES_ROOT, ".old", "", "oldfile");
+TEST_F(SetValueConfirmedTest, MalformedTextIsRefusedBeforeAnyQuestion) {
+    SetText(HKEY_CLASSES_ROOT, ".old", "", "\"oldfile\"");
     const std::string before = memory.Dump();
-    SetLastErrorCode(err::kAccessDenied);
-    const std::string systemText = LastErrorText();  // the system's own wording
-    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
-    ExpectConfirm("Set file type of extension .old to \"newfile\"?", true);
-    try {
-        Set(".old", "", "file type", "extension", "\"newfile\"");
-        ADD_FAILURE() << "no error";
-    } catch (const Exception& error) {
-        EXPECT_EQ(error.what(),
-                  "Failed to set default value for key HKEY_CLASSES_ROOT\\.old to "
-                  "\"newfile\". " +
-                      systemText);
+    for (const auto& [text, message] :
+         {std::pair{"dword: 12x", "Could not covert $12x to DWORD"},
+          std::pair{"\"unterminated", "Unterminated string or extra input: \"unterminated"},
+          std::pair{"hex: 0g", "Could not convert byte 1 starting at: 0g"}}) {
+        for (const std::string key : {".old", ".new"})
+            EXPECT_EQ(ErrorOf([&] { Set(key, "", "file type", "extension", text); }), message)
+                << key;
     }
     EXPECT_EQ(memory.Dump(), before);
     EXPECT_TRUE(UndoList.Empty());
 }
 
-TEST_F(SetValueConfirmedTest, RefusedWriteOfNewKeyLeavesOnlyTheCreateEntry) {
+TEST_F(SetValueConfirmedTest, RefusedWritesRecordOnlyTheKeyTheyMade) {
+    SetText(HKEY_CLASSES_ROOT, ".old", "", "\"oldfile\"");
+    const std::string before = memory.Dump();
     faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
-    ExpectConfirm("Create extension .abc with file type \"abcfile\"?", true);
-    EXPECT_THROW(Set(".abc", "", "file type", "extension", "\"abcfile\""), Exception);
+    questions.ExpectConfirm("Set file type of extension .old to \"newfile\"?");
+    EXPECT_EQ(ErrorOf([&] { Set(".old", "", "file type", "extension", "\"newfile\""); }),
+              "Failed to set default value for key HKEY_CLASSES_ROOT\\.old to \"newfile\". " +
+                  ErrorText(err::kAccessDenied));
+    EXPECT_EQ(memory.Dump(), before);
+    EXPECT_TRUE(UndoList.Empty());
+
+    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
+    questions.ExpectConfirm("Create extension .abc with file type \"abcfile\"?");
+    EXPECT_NE(ErrorOf([&] { Set(".abc", "", "file type", "extension", "\"abcfile\""); }),
+              "no error");
     EXPECT_THAT(UndoDescriptions(),
                 ElementsAre("Create extension .abc with file type \"abcfile\""));
     EXPECT_EQ(UndoList.Objects(0).Value, ".abc");

@@ -1,63 +1,75 @@
+// The undo list, its records and procedures, and groups of records that one
+// Undo takes back.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
-#include "UndoFixture.h"
+#include "Undo.h"
+#include "UndoGroup.h"
 
-namespace zanver::test {
+namespace zanver {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
-using UndoTest = UndoFixture;
+// A control that notes in a shared log when it receives the focus.
+class LoggingControl : public UndoControl {
+  public:
+    LoggingControl(std::string name, std::vector<std::string>& log) : name_(name), log_(log) {}
+    void SetFocus() override { log_.push_back("focus " + name_); }
 
-TEST_F(UndoTest, HintNamesTheNewestRecordAndEmptyListUndoesNothing) {
-    EXPECT_EQ(UndoHint(list), "Nothing to undo");
-    PerformUndo(list);
-    EXPECT_THAT(log, IsEmpty());
+  private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
 
-    Record("a");
-    Record("b");
-    EXPECT_EQ(UndoHint(list), "Undo change b");
-    PerformUndo(list);
-    EXPECT_THAT(log, ElementsAre("undo b"));
-    EXPECT_EQ(UndoHint(list), "Undo change a");
-}
+class UndoTest : public ::testing::Test {
+  protected:
+    UndoTest() { UndoGroupDepth = 0; }
+    ~UndoTest() override {
+        SetActiveControlSource(nullptr);
+        while (!UndoList.Empty())
+            UndoList.RemoveLast();
+    }
 
-TEST_F(UndoTest, RecordKeepsItsFieldsAndGetsTheTargetBack) {
-    LoggingControl control("edit", log);
-    int target = 0;
-    void* seen = nullptr;
-    AddUndo(
-        list, &control, "edit box", "old text",
-        [&](void* t, TUndo& record) {
-            seen = t;
+    // A procedure that logs "undo " + the record's value and answers `result`.
+    UndoProcedure Logging(bool result = true) {
+        return [this, result](void*, TUndo& record) {
             log.push_back("undo " + record.Value);
-            return true;
-        },
-        &target);
-    EXPECT_FALSE(list.Objects(0).Chained);
-    PerformUndo(list);
-    EXPECT_EQ(seen, &target);
-    EXPECT_THAT(log, ElementsAre("focus edit", "undo old text"));
-    EXPECT_TRUE(list.Empty());
-}
+            return result;
+        };
+    }
+    void Record(const std::string& value, UndoControl* control = nullptr) {
+        AddUndo(list, control, "change " + value, value, Logging(), nullptr);
+    }
+    void RecordChained(const std::string& description, UndoProcedure undo) {
+        UndoGroupDepth = 1;
+        AddUndo(list, nullptr, description, "", std::move(undo), nullptr);
+        UndoGroupDepth = 0;
+    }
+    std::vector<std::string> Descriptions() const {
+        std::vector<std::string> result;
+        for (int i = 0; i < list.Count(); ++i)
+            result.push_back(list.Descriptions(i));
+        return result;
+    }
+
+    TZVUndoList list;
+    std::vector<std::string> log;
+};
+
+using UndoGroupTest = UndoTest;
 
 TEST_F(UndoTest, FailedProcedureKeepsItsRecordAndIsCalledAgain) {
     Record("first");
-    UndoGroupDepth = 1;
     bool succeed = false;
-    AddUndo(
-        list, nullptr, "stubborn", "s",
-        [&](void*, TUndo&) {
-            log.push_back("try");
-            return succeed;
-        },
-        nullptr);
-    UndoGroupDepth = 0;
-
+    RecordChained("stubborn", [&](void*, TUndo&) {
+        log.push_back("try");
+        return succeed;
+    });
     PerformUndo(list);
     PerformUndo(list);
     EXPECT_THAT(log, ElementsAre("try", "try"));
@@ -71,10 +83,8 @@ TEST_F(UndoTest, FailedProcedureKeepsItsRecordAndIsCalledAgain) {
 
 TEST_F(UndoTest, ExceptionKeepsTheRaisingRecordAndDropsThoseUndoneBefore) {
     Record("base");
+    RecordChained("raises", [](void*, TUndo&) -> bool { throw std::runtime_error("no"); });
     UndoGroupDepth = 1;
-    AddUndo(
-        list, nullptr, "raises", "r",
-        [&](void*, TUndo&) -> bool { throw std::runtime_error("cannot restore"); }, nullptr);
     Record("newest");
     UndoGroupDepth = 0;
 
@@ -111,10 +121,97 @@ TEST_F(UndoTest, ProcedureThatRecordsOrWithdrawsLeavesTheOtherEntriesAlone) {
     EXPECT_THAT(Descriptions(), ElementsAre("change kept", "side effect"));
 }
 
-TEST_F(UndoTest, KeyValueUndoTextJoinsFullPathAndOldText) {
-    EXPECT_EQ(KeyValueUndoText(HKEY_CLASSES_ROOT, ".abc\\", "\"abcfile\""),
-              "HKEY_CLASSES_ROOT\\.abc\\=\"abcfile\"");
+TEST_F(UndoGroupTest, OneUndoTakesBackTheWholeGroupAndRefocuses) {
+    LoggingControl before("before", log);
+    LoggingControl inside("inside", log);
+    Record("earlier");
+    {
+        UndoGroup group(list, &before);
+        Record("1", &inside);
+        Record("2", &inside);
+        EXPECT_TRUE(group.Recorded());
+    }
+    EXPECT_EQ(UndoGroupDepth, 0);
+    EXPECT_THAT(Descriptions(),
+                ElementsAre("change earlier", "change focus", "change 1", "change 2"));
+
+    PerformUndo(list);
+    EXPECT_THAT(log,
+                ElementsAre("focus inside", "undo 2", "focus inside", "undo 1", "focus before"));
+    EXPECT_THAT(Descriptions(), ElementsAre("change earlier"));
+}
+
+TEST_F(UndoGroupTest, NestedGroupsChainIntoTheOuterMarkerAndEmptyOnesLeaveNoMarker) {
+    {
+        UndoGroup outer(list, nullptr);
+        Record("a");
+        {
+            UndoGroup inner(list, nullptr);
+            EXPECT_EQ(UndoGroupDepth, 2);
+            Record("b");
+        }
+        {
+            UndoGroup empty(list, nullptr);
+            EXPECT_FALSE(empty.Recorded());
+        }
+        EXPECT_EQ(UndoGroupDepth, 1);
+    }
+    EXPECT_EQ(UndoGroupDepth, 0);
+    EXPECT_THAT(Descriptions(),
+                ElementsAre("change focus", "change a", "change focus", "change b"));
+
+    PerformUndo(list);
+    EXPECT_THAT(log, ElementsAre("undo b", "undo a"));
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST_F(UndoGroupTest, FailedOperationRestoresDepthAndKeepsOnlyRealRecords) {
+    Record("earlier");
+    for (bool recordFirst : {false, true}) {
+        EXPECT_THROW(
+            {
+                UndoGroup group(list, nullptr);
+                if (recordFirst)
+                    Record("done");
+                throw std::runtime_error("failed");
+            },
+            std::runtime_error);
+        EXPECT_EQ(UndoGroupDepth, 0);
+    }
+    EXPECT_THAT(Descriptions(), ElementsAre("change earlier", "change focus", "change done"));
+}
+
+TEST_F(UndoGroupTest, OperationThatUndoesItselfLeavesEarlierRecords) {
+    Record("earlier");
+    {
+        UndoGroup group(list, nullptr);
+        Record("partial");
+        PerformUndo(list);  // takes back the partial work and the marker
+    }
+    EXPECT_THAT(log, ElementsAre("undo partial"));
+    EXPECT_THAT(Descriptions(), ElementsAre("change earlier"));
+}
+
+TEST_F(UndoGroupTest, DefaultGroupUsesTheProgramListAndActiveControl) {
+    struct Source : ActiveControlSource {
+        UndoControl* control = nullptr;
+        UndoControl* ActiveControl() override { return control; }
+    } source;
+    LoggingControl focused("focused", log);
+    source.control = &focused;
+    AddUndoForActiveControl("without source", "", nullptr, nullptr);
+    EXPECT_EQ(UndoList.Objects(0).Control, nullptr);
+    UndoList.RemoveLast();
+
+    SetActiveControlSource(&source);
+    {
+        UndoGroup group;
+        AddUndoForActiveControl("change x", "x", Logging(), nullptr);
+    }
+    ASSERT_EQ(UndoList.Count(), 2);
+    PerformUndo(UndoList);
+    EXPECT_THAT(log, ElementsAre("focus focused", "undo x", "focus focused"));
 }
 
 }  // namespace
-}  // namespace zanver::test
+}  // namespace zanver

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "AppTitle.h"
-#include "Confirm.h"
 #include "MainWindowFixture.h"
 #include "RegistryAccess.h"
 #include "RootKeys.h"
@@ -65,20 +63,6 @@ class CoordinationTest : public MainWindowTest {
     }
     TRegTreeNode* FileTypeNode(const std::string& path) {
         return window->RegTreeViewFileType->FindNode(path, true);
-    }
-    static std::string CaptionOf(const TRegTreeNode* node) {
-        return node != nullptr ? node->Text() : std::string("(no node)");
-    }
-
-    void ExpectConfirm(const std::string& text, MessageResult answer = MessageResult::Yes) {
-        Expect(AppTitle() + kConfirmWriteCaptionSuffix, text, MessageButtons::YesNo,
-               MessageIcon::Question, answer);
-    }
-    void ExpectQuestion(const std::string& text, MessageResult answer = MessageResult::Yes) {
-        Expect(AppTitle(), text, MessageButtons::YesNo, MessageIcon::Question, answer);
-    }
-    void ExpectError(const std::string& text) {
-        Expect(AppTitle(), text, MessageButtons::Ok, MessageIcon::Stop, MessageResult::Ok);
     }
 
     // Opens the in-place editor of node with F2 (for a key without value at

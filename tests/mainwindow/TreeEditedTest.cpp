@@ -19,7 +19,7 @@ using TreeEditedTest = CoordinationTest;
 
 TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
     TZVRegTreeView* tree = OpenTxt(true).RegTreeViewFileType;
-    ExpectConfirm("Rename Other to Renamed and change its value to \"p\"?");
+    questions.ExpectConfirm("Rename Other to Renamed and change its value to \"p\"?");
     EditCaption(tree, FileTypeNode("txtfile\\Other"), "Renamed = \"p\"");
     EXPECT_EQ(ValueOf("txtfile", "Renamed"), "p");
     EXPECT_FALSE(HasValue("txtfile", "Other"));
@@ -32,7 +32,7 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
 
     // A key: the value change and the rename each refresh the icon.
     fields.clear();
-    ExpectConfirm("Rename DefaultIcon to Icon2 and change its value to \"icon.dll,2\"?");
+    questions.ExpectConfirm("Rename DefaultIcon to Icon2 and change its value to \"icon.dll,2\"?");
     EditCaption(tree, FileTypeNode("txtfile\\DefaultIcon"), "Icon2 = \"icon.dll,2\"");
     EXPECT_EQ(DefaultOf("txtfile\\Icon2"), "icon.dll,2");
     EXPECT_FALSE(Exists("txtfile\\DefaultIcon"));
@@ -44,10 +44,10 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
 
     // A key without a default value, renamed and given one: the undo takes
     // both back and leaves the key without a default value.
-    ExpectConfirm("Rename Sub to Sub2 and change its value to \"s\"?");
+    questions.ExpectConfirm("Rename Sub to Sub2 and change its value to \"s\"?");
     EditCaption(tree, FileTypeNode("txtfile\\Misc\\Sub"), "Sub2 = \"s\"");
     EXPECT_EQ(DefaultOf("txtfile\\Misc\\Sub2"), "s");
-    ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\Sub\\ from the registry?");
+    questions.ExpectQuestion("Delete HKEY_CLASSES_ROOT\\txtfile\\Misc\\Sub\\ from the registry?");
     PerformUndo(UndoList);
     EXPECT_TRUE(Exists("txtfile\\Misc\\Sub"));
     EXPECT_FALSE(HasValue("txtfile\\Misc\\Sub", ""));
@@ -57,7 +57,7 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
     const std::uint8_t bytes[] = {1, 2, 3};
     ASSERT_TRUE(SetRawValue(HKEY_CLASSES_ROOT, "txtfile", "Other", RegNone, bytes, 3));
     tree->RefreshPath("txtfile", false);
-    ExpectConfirm("Change value of Other to \"p\"?");
+    questions.ExpectConfirm("Change value of Other to \"p\"?");
     EditCaption(tree, FileTypeNode("txtfile\\Other"), "Other = \"p\"");
     PerformUndo(UndoList);
     EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "txtfile", "Other", true), "hex(0): 01,02,03");
@@ -66,11 +66,11 @@ TEST_F(TreeEditedTest, ChangingNameAndValueOrEmptyingTheValue) {
     const std::string question =
         "Delete default value of HKEY_CLASSES_ROOT\\txtfile\\ from the registry?";
     std::string s = "txtfile";
-    ExpectConfirm(question, MessageResult::No);
+    questions.ExpectConfirm(question, MessageResult::No);
     window->RegTreeViewEdited(tree, tree->TopNode(), s);
     EXPECT_EQ(s, "txtfile = \"Text Document\"");
     EXPECT_EQ(DefaultOf("txtfile"), "Text Document");
-    ExpectConfirm(question);
+    questions.ExpectConfirm(question);
     EditCaption(tree, tree->TopNode(), "txtfile = ");
     EXPECT_FALSE(HasValue("txtfile", ""));
     EXPECT_EQ(CaptionOf(tree->TopNode()), "txtfile");
@@ -105,18 +105,18 @@ TEST_F(TreeEditedTest, EditingTheExtensionsCaption) {
     TZVFormMain& w = OpenTxt(true);
     TZVRegTreeView* tree = w.RegTreeViewExt;
     // A new value selects the file type it names.
-    ExpectConfirm("Change value of .txt to \"Paint.Picture\"?");
+    questions.ExpectConfirm("Change value of .txt to \"Paint.Picture\"?");
     EditCaption(tree, tree->TopNode(), ".txt = \"Paint.Picture\"");
     EXPECT_EQ(w.CurFileType, "Paint.Picture");
     EXPECT_EQ(UndoList.LastDescription(), "change value HKEY_CLASSES_ROOT\\.txt\\");
     PerformUndo(UndoList);
     EXPECT_EQ(w.CurFileType, "txtfile");
 
-    ExpectError("Root key in this view should start with a .");
+    questions.ExpectError("Root key in this view should start with a .");
     EditCaption(tree, tree->TopNode(), "txt = \"txtfile\"");
     EXPECT_EQ(CaptionOf(tree->TopNode()), ".txt = \"txtfile\"");
 
-    ExpectConfirm("Rename .txt to .text?", MessageResult::No);
+    questions.ExpectConfirm("Rename .txt to .text?", MessageResult::No);
     EditCaption(tree, tree->TopNode(), ".text = \"txtfile\"");
     EXPECT_EQ(CaptionOf(tree->TopNode()), ".txt = \"txtfile\"");
 
@@ -124,7 +124,7 @@ TEST_F(TreeEditedTest, EditingTheExtensionsCaption) {
     // tick of the timer, held off here).
     w.PendingExtTreeSize = false;
     w.Timer->setInterval(24 * 3600 * 1000);
-    ExpectConfirm("Rename .txt to .text?");
+    questions.ExpectConfirm("Rename .txt to .text?");
     EditCaption(tree, tree->TopNode(), ".text = \"txtfile\"");
     EXPECT_EQ(w.CurExt, ".text");
     EXPECT_FALSE(HasItem(w.ComboExt, ".txt"));
@@ -136,7 +136,7 @@ TEST_F(TreeEditedTest, RenamingAClassKeepsItBelowCLSID) {
     TZVFormMain& w = OpenTxt();
     w.SelectExtension(".cls", 0);
     std::string s = "{1} = \"Shortcut\"";
-    ExpectConfirm("Rename CLSID\\{00021401-0000-0000-C000-000000000046} to CLSID\\{1}?");
+    questions.ExpectConfirm("Rename CLSID\\{00021401-0000-0000-C000-000000000046} to CLSID\\{1}?");
     w.RegTreeViewEdited(w.RegTreeViewFileType, w.RegTreeViewFileType->TopNode(), s);
     EXPECT_EQ(DefaultOf("CLSID\\{1}"), "Shortcut");
     EXPECT_EQ(w.CurFileType, "CLSID\\{1}");
@@ -156,15 +156,15 @@ TEST_F(TreeEditedTest, RefusalsAndBadNamesLeaveRegistryAndCaption) {
     EXPECT_EQ(w.RegTreeViewFileType->FindNode("txtfile\\Misc", false), nullptr);
 
     std::string s = "Mime = \"text/plain\"";
-    ExpectConfirm("Rename Content Type to Mime?", MessageResult::No);
+    questions.ExpectConfirm("Rename Content Type to Mime?", MessageResult::No);
     w.RegTreeViewEdited(w.RegTreeViewExt, ExtNode(".txt\\Content Type"), s);
     EXPECT_EQ(s, "Content Type = \"text/plain\"");
     EXPECT_FALSE(HasValue(".txt", "Mime"));
 
     // The value change refused, the rename asks on its own.
     s = "R = \"p\"";
-    ExpectConfirm("Rename Other to R and change its value to \"p\"?", MessageResult::No);
-    ExpectConfirm("Rename Other to R?");
+    questions.ExpectConfirm("Rename Other to R and change its value to \"p\"?", MessageResult::No);
+    questions.ExpectConfirm("Rename Other to R?");
     w.RegTreeViewEdited(w.RegTreeViewFileType, FileTypeNode("txtfile\\Other"), s);
     EXPECT_EQ(s, "R = \"o\"");
     EXPECT_EQ(ValueOf("txtfile", "R"), "o");
@@ -186,7 +186,7 @@ TEST_F(TreeEditedTest, RefusalsAndBadNamesLeaveRegistryAndCaption) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row[1]);
         s = row[1];
-        ExpectError(row[2]);
+        questions.ExpectError(row[2]);
         w.RegTreeViewEdited(w.RegTreeViewFileType, FileTypeNode(row[0]), s);
         EXPECT_EQ(s, row[3]);
         EXPECT_EQ(UndoGroupDepth, 0);
@@ -195,12 +195,9 @@ TEST_F(TreeEditedTest, RefusalsAndBadNamesLeaveRegistryAndCaption) {
 
     // No key name for a new value: nothing is written, the error reaches the tree.
     s = " = \"New\"";
-    try {
-        w.RegTreeViewEdited(w.RegTreeViewFileType, FileTypeNode("txtfile"), s);
-        ADD_FAILURE() << "no error";
-    } catch (const EZanver& error) {
-        EXPECT_STREQ(error.what(), "Keyname expected.");
-    }
+    EXPECT_EQ(ErrorOf<EZanver>(
+                  [&] { w.RegTreeViewEdited(w.RegTreeViewFileType, FileTypeNode("txtfile"), s); }),
+              "Keyname expected.");
     EXPECT_EQ(UndoGroupDepth, 0);
 }
 

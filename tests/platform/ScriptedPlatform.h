@@ -29,6 +29,12 @@ class ScriptedPlatformTest : public ::testing::Test {
     }
     ~ScriptedPlatformTest() override { SetAppTitle(savedTitle); }
 
+    // An error box with the application title as it is when the box shows.
+    void ExpectError(const std::string& text) {
+        prompter.Expect("Error " + AppTitle(), text, MessageButtons::Ok, MessageIcon::Stop,
+                        MessageResult::Ok);
+    }
+
     ScriptedPrompter prompter;
     ScriptedServices services;
 

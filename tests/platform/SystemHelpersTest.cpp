@@ -1,7 +1,7 @@
 #include "SystemHelpers.h"
 
 #include "ErrorCodes.h"
-#include "LastError.h"
+#include "ErrorOf.h"
 #include "ScriptedPlatform.h"
 
 #include <gmock/gmock.h>
@@ -13,61 +13,42 @@ namespace zanver {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 using Shell = ScriptedServices::ShellCall;
 using Key = ScriptedServices::KeyEvent;
 
-std::string FileNotFoundText() {
-#ifdef _WIN32
-    SetLastErrorCode(err::kFileNotFound);
-    return LastErrorText();
-#else
-    return "The system cannot find the file specified";
-#endif
-}
-
-class SystemHelpersTest : public ScriptedPlatformTest {};
+using SystemHelpersTest = ScriptedPlatformTest;
 
 TEST_F(SystemHelpersTest, ExecuteShellPassesEmptyPartsAsAbsent) {
-    EXPECT_EQ(ExecuteShell(7, "", "C:\\a b.txt", "", "", kShowNormal),
-              ScriptedServices::kSuccessCode);
-    EXPECT_EQ(ExecuteShell(7, "open", "edit.exe", "C:\\work", "-n x", kShowMaximized),
-              ScriptedServices::kSuccessCode);
+    constexpr auto kOk = ScriptedServices::kSuccessCode;
+    EXPECT_EQ(ExecuteShell(7, "", "C:\\a b.txt", "", "", kShowNormal), kOk);
+    EXPECT_EQ(ExecuteShell(7, "open", "edit.exe", "C:\\work", "-n x", kShowMaximized), kOk);
     EXPECT_THAT(
         services.shellCalls,
         ElementsAre(Shell{7, std::nullopt, "C:\\a b.txt", std::nullopt, std::nullopt, kShowNormal},
                     Shell{7, "open", "edit.exe", "-n x", "C:\\work", kShowMaximized}));
 }
 
-TEST_F(SystemHelpersTest, ExecuteShellReportsCodesUpTo32AndReturnsThem) {
-    const std::string notFound = FileNotFoundText();
+TEST_F(SystemHelpersTest, ExecuteShellAndExecuteCommandReportFailures) {
+    const std::string notFound = ErrorText(err::kFileNotFound);
     services.ScriptShellResult(32, err::kFileNotFound);
-    prompter.Expect("Error Zanver", notFound + " (open C:\\x.doc -p)", MessageButtons::Ok,
-                    MessageIcon::Stop, MessageResult::Ok);
+    ExpectError(notFound + " (open C:\\x.doc -p)");
     EXPECT_EQ(ExecuteShell(0, "open", "C:\\x.doc", "", "-p", kShowNormal), 32);
 
     services.ScriptShellResult(2, err::kFileNotFound);
-    prompter.Expect("Error Zanver", notFound + " (C:\\x.doc)", MessageButtons::Ok,
-                    MessageIcon::Stop, MessageResult::Ok);
+    ExpectError(notFound + " (C:\\x.doc)");
     EXPECT_EQ(ExecuteShell(0, "", "C:\\x.doc", "C:\\", "", kShowNormal), 2);
 
     services.ScriptShellResult(33);
-    EXPECT_EQ(ExecuteShell(0, "", "C:\\x.doc", "", "", kShowNormal), 33);
-    EXPECT_EQ(prompter.Asked().size(), 2u);
-}
+    EXPECT_EQ(ExecuteShell(0, "", "C:\\x.doc", "", "", kShowNormal), 33);  // and no box
 
-TEST_F(SystemHelpersTest, ExecuteCommandStartsInNormalStateAndReportsFailure) {
+    // Programs start in the normal state.
     EXPECT_TRUE(ExecuteCommand("regedit.exe"));
-
     services.ScriptStartResult(2, err::kFileNotFound);
-    prompter.Expect("Error Zanver", FileNotFoundText() + " (nosuch.exe /x)", MessageButtons::Ok,
-                    MessageIcon::Stop, MessageResult::Ok);
+    ExpectError(notFound + " (nosuch.exe /x)");
     EXPECT_FALSE(ExecuteCommand("nosuch.exe /x"));
-
     services.ScriptStartResult(32, err::kFileNotFound);
-    prompter.Expect("Error Zanver", FileNotFoundText() + " (edge)", MessageButtons::Ok,
-                    MessageIcon::Stop, MessageResult::Ok);
+    ExpectError(notFound + " (edge)");
     EXPECT_FALSE(ExecuteCommand("edge"));
 
     EXPECT_THAT(services.programStarts,
@@ -79,12 +60,8 @@ TEST_F(SystemHelpersTest, ExecuteCommandStartsInNormalStateAndReportsFailure) {
 TEST_F(SystemHelpersTest, PressKeyUsesTheLowByteAndSkipsZeroAnd255) {
     services.scanCodes[0x41] = 0x1E;
     services.scanCodes[0x0D] = 0x11C;  // only the low byte reaches the key event
-    PressKey(0x141);
-    PressKey(0x0D);
-    PressKey(0);
-    PressKey(255);
-    PressKey(0x100);
-    PressKey(-1);
+    for (const int key : {0x141, 0x0D, 0, 255, 0x100, -1})
+        PressKey(key);
     EXPECT_THAT(services.keyEvents, ElementsAre(Key{0x41, 0x1E, false}, Key{0x41, 0x1E, true},
                                                 Key{0x0D, 0x1C, false}, Key{0x0D, 0x1C, true}));
 }
@@ -99,9 +76,7 @@ TEST_F(SystemHelpersTest, SearchPathListJoinsFoldersAndFullPath) {
 
 TEST_F(SystemHelpersTest, WindowTextReadsTheWholeText) {
     services.windowTexts[5] = std::string(600, 'w') + "end";
-    services.windowTexts[6] = "";
     EXPECT_EQ(WindowText(5), services.windowTexts[5]);
-    EXPECT_EQ(WindowText(6), "");
     EXPECT_EQ(WindowText(99), "");
 }
 

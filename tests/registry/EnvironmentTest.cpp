@@ -1,6 +1,9 @@
 #include "Environment.h"
 
 #include "NameRules.h"
+#ifndef _WIN32
+#include "StoreLocation.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -21,24 +24,24 @@ EnvironmentLookup Env(std::map<std::string, std::string> variables) {
     };
 }
 
-TEST(ExpandEnvironmentTest, ReplacesKnownReferences) {
-    const auto env = Env({{"SystemRoot", "C:\\WINDOWS"}, {"Empty", ""}, {"X", "%SystemRoot%"}});
-    EXPECT_EQ(ExpandEnvironment("%SystemRoot%\\system32\\shell32.dll", env),
-              "C:\\WINDOWS\\system32\\shell32.dll");
-    EXPECT_EQ(ExpandEnvironment("%SYSTEMROOT%;%systemroot%", env), "C:\\WINDOWS;C:\\WINDOWS");
-    EXPECT_EQ(ExpandEnvironment("a%Empty%b", env), "ab");
-    EXPECT_EQ(ExpandEnvironment("%X%", env), "%SystemRoot%");  // values are not expanded again
-    EXPECT_EQ(ExpandEnvironment("no references", env), "no references");
-    EXPECT_EQ(ExpandEnvironment("", env), "");
-}
-
-TEST(ExpandEnvironmentTest, UnknownEmptyAndUnpairedReferencesStay) {
-    const auto env = Env({{"A", "1"}});
-    EXPECT_EQ(ExpandEnvironment("%Nope%\\x", env), "%Nope%\\x");
-    EXPECT_EQ(ExpandEnvironment("%Nope%A%", env), "%Nope%A%");
-    EXPECT_EQ(ExpandEnvironment("100%% %A%", env), "100%% 1");
-    EXPECT_EQ(ExpandEnvironment("50% off %A", env), "50% off %A");
-    EXPECT_EQ(ExpandEnvironment("%A%%A%%", env), "11%");
+TEST(ExpandEnvironmentTest, ReplacesKnownReferencesAndLeavesTheRest) {
+    const auto env =
+        Env({{"SystemRoot", "C:\\WINDOWS"}, {"Empty", ""}, {"X", "%SystemRoot%"}, {"A", "1"}});
+    const std::pair<const char*, const char*> cases[] = {
+        {"%SystemRoot%\\system32\\shell32.dll", "C:\\WINDOWS\\system32\\shell32.dll"},
+        {"%SYSTEMROOT%;%systemroot%", "C:\\WINDOWS;C:\\WINDOWS"},
+        {"a%Empty%b", "ab"},
+        {"%X%", "%SystemRoot%"},  // values are not expanded again
+        {"", ""},
+        // Unknown and unpaired references stay.
+        {"%Nope%\\x", "%Nope%\\x"},
+        {"%Nope%A%", "%Nope%A%"},
+        {"100%% %A%", "100%% 1"},
+        {"50% off %A", "50% off %A"},
+        {"%A%%A%%", "11%"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ExpandEnvironment(text, env), expected) << text;
 }
 
 TEST(ExpandEnvironmentTest, ResultMustFitTheBuffer) {
@@ -51,39 +54,86 @@ TEST(ExpandEnvironmentTest, ResultMustFitTheBuffer) {
     EXPECT_EQ(ExpandEnvironment(doubled, env), doubled);
 }
 
-#ifndef _WIN32
-void SetVariable(const char* name, const char* value) {
-    setenv(name, value, 1);
-}
-void UnsetVariable(const char* name) {
-    unsetenv(name);
-}
-#else
-void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+void setenv(const char* name, const char* value, int) {
     _putenv_s(name, value);
 }
-void UnsetVariable(const char* name) {
+void unsetenv(const char* name) {
     _putenv_s(name, "");
 }
 #endif
 
 TEST(ExpandEnvironmentTest, ProcessEnvironmentFindsNamesWithoutRegardToCase) {
-    SetVariable("ZANVER_TEST_DIR", "/opt/zv");
+    setenv("ZANVER_TEST_DIR", "/opt/zv", 1);
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%/bin"), "/opt/zv/bin");
     EXPECT_EQ(ExpandEnvironment("%Zanver_Test_Dir%/bin"), "/opt/zv/bin");
     EXPECT_EQ(EnvironmentValue("zanver_test_dir"), "/opt/zv");
-    UnsetVariable("ZANVER_TEST_DIR");
+    unsetenv("ZANVER_TEST_DIR");
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%"), "%ZANVER_TEST_DIR%");
     EXPECT_EQ(EnvironmentValue("ZANVER_TEST_DIR"), std::nullopt);
 }
 
 #ifndef _WIN32
 TEST(ExpandEnvironmentTest, ExactNameWinsOverOneDifferingInCase) {
-    SetVariable("ZANVER_TEST_CASE", "upper");
-    SetVariable("Zanver_Test_Case", "mixed");
+    setenv("ZANVER_TEST_CASE", "upper", 1);
+    setenv("Zanver_Test_Case", "mixed", 1);
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_CASE% %Zanver_Test_Case%"), "upper mixed");
-    UnsetVariable("ZANVER_TEST_CASE");
-    UnsetVariable("Zanver_Test_Case");
+    unsetenv("ZANVER_TEST_CASE");
+    unsetenv("Zanver_Test_Case");
+}
+
+TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
+    const std::string home = "/home/u/.local/share/zanver/registry.db";
+    const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+        {{{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/u"}}, "/data/zanver/registry.db"},
+        {{{"XDG_DATA_HOME", "/data/"}}, "/data/zanver/registry.db"},
+        // Empty or relative data homes do not count.
+        {{{"XDG_DATA_HOME", ""}, {"HOME", "/home/u/"}}, home},
+        {{{"XDG_DATA_HOME", "relative/dir"}, {"HOME", "/home/u"}}, home},
+        {{}, ""},
+    };
+    for (const auto& [variables, expected] : cases)
+        EXPECT_EQ(DefaultStorePath(Env(variables)), expected) << expected;
+}
+
+TEST(StoreLocationTest, StoreOptionWinsOverTheVariableWhichWinsOverTheDefault) {
+    using Args = std::vector<std::string>;
+    const auto environment = Env({{"ZANVER_STORE", "/env.db"}, {"HOME", "/h"}});
+    const struct {
+        Args args;
+        std::string path;
+        Args rest;
+    } cases[] = {
+        {{"file.txt", "--store", "/a.db", "--other", "--store=/b.db"},
+         "/b.db",
+         {"file.txt", "--other"}},
+        {{"file.txt"}, "/env.db", {"file.txt"}},
+        // After "--" nothing is an option.
+        {{"--", "--store", "x"}, "/env.db", {"--", "--store", "x"}},
+        // A --store without a name gives no store at all rather than another one.
+        {{"x", "--store"}, "", {"x"}},
+        {{"--store=", "x"}, "", {"x"}},
+        {{"--store", "", "x", "--store=/a.db"}, "", {"x"}},
+    };
+    for (const auto& c : cases) {
+        Args args = c.args;
+        EXPECT_EQ(ChooseStorePath(args, environment), c.path) << c.args.size();
+        EXPECT_EQ(args, c.rest);
+    }
+    Args args{"file.txt"};
+    EXPECT_EQ(ChooseStorePath(args, Env({{"ZANVER_STORE", ""}, {"HOME", "/h"}})),
+              "/h/.local/share/zanver/registry.db");
+
+    // The argv form drops the store arguments and keeps argv null-terminated.
+    std::string words[] = {"zanver", "--store", "/x.db", "file.txt", "--store=/y.db", "last"};
+    char* argv[7] = {};
+    for (int i = 0; i < 6; ++i)
+        argv[i] = words[i].data();
+    int argc = 6;
+    EXPECT_EQ(ChooseStorePath(argc, argv), "/y.db");
+    ASSERT_LE(argc, 6);
+    EXPECT_EQ(Args(argv, argv + argc), (Args{"zanver", "file.txt", "last"}));
+    EXPECT_EQ(argv[argc], nullptr);
 }
 #endif
 

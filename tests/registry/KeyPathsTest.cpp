@@ -1,8 +1,21 @@
 #include <gtest/gtest.h>
 
 #include "KeyPaths.h"
+#include "RootKeys.h"
 
 using namespace zanver;
+
+TEST(RootKeys, NamesAreMatchedWholeWithoutRegardToCase) {
+    for (RootKey root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
+                         HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA})
+        EXPECT_EQ(RootKeyFromName(RootKeyName(root)), root);
+    EXPECT_EQ(RootKeyFromName("Hkey_Classes_Root"), HKEY_CLASSES_ROOT);
+    for (const char* name : {"HKCU", "HKEY_CURRENT_USER\\", ""})
+        EXPECT_EQ(RootKeyFromName(name), kUnknownRoot) << name;
+    EXPECT_EQ(RootKeyName(0x80000007u), "Unknown root key");
+    EXPECT_FALSE(IsPredefinedRoot(kUnknownRoot));
+    EXPECT_TRUE(IsPredefinedRoot(HKEY_USERS));
+}
 
 TEST(KeyPaths, FullNamesJoinRootAndPathWithOneBackslash) {
     EXPECT_EQ(FullKeyName(HKEY_CLASSES_ROOT, ""), "HKEY_CLASSES_ROOT");

@@ -8,16 +8,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "ErrorCodes.h"
-#include "Exception.h"
+#include "ErrorOf.h"
 #include "MemoryStore.h"
 #include "RegFile.h"
 #include "RootKeys.h"
+#include "StoreHelpers.h"
+#include "Utf16Text.h"
 #include "Win32Store.h"
 
 namespace {
@@ -32,48 +34,31 @@ namespace {
 
 constexpr const char* kBase = "Software\\ZanverRegFileWineTest";
 
-struct Value {
+// A line for every key below a key and for each of its values with type
+// and bytes, sorted: the registry of Wine sorts values by name.
+using Lines = std::set<std::string>;
+
+void Collect(RegistryStore& store, StoreKey key, const std::string& path, Lines& lines) {
+    lines.insert("[" + path + "]");
+    std::string name;
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
-    bool operator==(const Value&) const = default;
-};
-// Every key below a base (by its path relative to the base, "" for the base
-// itself) with its values by name: compared as sets, since Wine sorts values.
-using Tree = std::map<std::string, std::map<std::string, Value>>;
-
-void PrintTo(const Value& value, std::ostream* out) {
-    *out << "type " << value.type << " [";
-    for (std::uint8_t byte : value.data)
-        *out << ' ' << static_cast<int>(byte);
-    *out << " ]";
-}
-
-void Collect(RegistryStore& store, StoreKey key, const std::string& path, Tree& tree) {
-    auto& values = tree[path];
-    std::string name;
-    Value value;
-    for (std::uint32_t i = 0; store.EnumValue(key, i, name, &value.type, &value.data) == 0; ++i)
-        values[name] = value;
-    std::vector<std::string> subKeys;
-    for (std::uint32_t i = 0; store.EnumKey(key, i, name) == 0; ++i)
-        subKeys.push_back(name);
-    for (const std::string& sub : subKeys) {
-        StoreKey child = 0;
-        ASSERT_EQ(store.OpenKey(key, sub, kKeyRead, child), 0) << path << "\\" << sub;
-        Collect(store, child, path.empty() ? sub : path + "\\" + sub, tree);
-        store.CloseKey(child);
+    for (std::uint32_t i = 0; store.EnumValue(key, i, name, &type, &data) == 0; ++i)
+        lines.insert(path + "\\\"" + name + "\" " + std::to_string(type) + ": " +
+                     std::string(data.begin(), data.end()));
+    for (const std::string& sub : test::SubKeys(store, key)) {
+        test::Key child(store);
+        ASSERT_EQ(test::Open(store, key, sub, child, kKeyRead), 0) << path << "\\" << sub;
+        Collect(store, child, path + "\\" + sub, lines);
     }
 }
 
-Tree Read(RegistryStore& store, const std::string& base) {
-    Tree tree;
-    StoreKey key = 0;
-    EXPECT_EQ(store.OpenKey(kCurrentUser, base, kKeyRead, key), 0) << base;
-    if (key != 0) {
-        Collect(store, key, "", tree);
-        store.CloseKey(key);
-    }
-    return tree;
+Lines Read(RegistryStore& store, const std::string& base) {
+    Lines lines;
+    test::Key key(store);
+    EXPECT_EQ(test::Open(store, kCurrentUser, base, key, kKeyRead), 0) << base;
+    Collect(store, key, "", lines);
+    return lines;
 }
 
 // Writes keys and values of every kind below HKEY_CURRENT_USER\base.
@@ -81,25 +66,16 @@ class Filler {
   public:
     Filler(RegistryStore& store, const std::string& base) : store_(store), base_(base) {}
 
-    void Put(const std::string& path, const std::string& name, std::uint32_t type,
-             const std::string& bytes) {
-        StoreKey key = 0;
-        bool existed = false;
+    // A value of the key at path below the base ("" for the base itself); no
+    // value when type is none.
+    void Put(const std::string& path, const std::string& name = {},
+             std::optional<std::uint32_t> type = {}, const std::string& bytes = {}) {
         const std::string full = path.empty() ? base_ : base_ + "\\" + path;
-        ASSERT_EQ(store_.CreateKey(kCurrentUser, full, kKeyAllAccess, key, existed), 0) << full;
-        EXPECT_EQ(
-            store_.SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                            bytes.size()),
-            0)
-            << full << " " << name;
-        store_.CloseKey(key);
-    }
-    void Key(const std::string& path) {
-        StoreKey key = 0;
-        bool existed = false;
-        ASSERT_EQ(store_.CreateKey(kCurrentUser, base_ + "\\" + path, kKeyAllAccess, key, existed),
-                  0);
-        store_.CloseKey(key);
+        test::Key key(store_);
+        ASSERT_EQ(test::Create(store_, kCurrentUser, full, key), 0) << full;
+        if (type) {
+            EXPECT_EQ(test::Set(store_, key, name, *type, bytes), 0) << full << " " << name;
+        }
     }
 
     // ASCII text, binary data and the types that carry no text.
@@ -113,7 +89,6 @@ class Filler {
         Put("", "expand", RegExpandSz, "%SystemRoot%\\system32\\app.dll,-101\0"s);
         Put("", "multi", RegMultiSz, "one\0two \"2\"\0\\three\0\0"s);
         Put("", "dword", RegDword, "\x78\x56\x34\x12"s);
-        Put("", "dword zero", RegDword, "\0\0\0\0"s);
         Put("", "dword max", RegDword, "\xff\xff\xff\xff"s);
         Put("", "none", RegNone, "\x01\x02"s);
         Put("", "none empty", RegNone, ""s);
@@ -136,8 +111,8 @@ class Filler {
         Put("Long", "", RegSz, std::string(400, 's') + "\0"s);
         Put("Sub\\Deeper\\Deepest", "", RegSz, "deep\0"s);
         Put("Key with spaces [and brackets]", "v", RegDword, "\x01\0\0\0"s);
-        Key("Empty key");
-        Key("Sub\\Empty below");
+        Put("Empty key");
+        Put("Sub\\Empty below");
     }
 
     // Text outside ASCII: the system's 8-bit (ANSI) code page on Windows.
@@ -195,19 +170,13 @@ class RegFileWineTest : public ::testing::Test {
         RegDeleteKeyA(HKEY_CURRENT_USER, kBase);
     }
 
-    void WriteFile(const std::string& bytes) const {
-        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        ASSERT_TRUE(out.good()) << file_;
-    }
-
     // Our export of what fill writes, imported by the system's editor, reads
     // back the same through the registry.
     void CheckOurExport(RegFormat format, void (Filler::*fill)()) {
         const std::string base = std::string(kBase) + "\\Ours";
         MemoryStore memory;
         (Filler(memory, base).*fill)();
-        WriteFile(ExportRegText(memory, kCurrentUser, base, format));
+        ExportRegFile(memory, kCurrentUser, base, file_, format);
         ASSERT_EQ(RunRegedit("/s " + Quoted(file_)), 0u);
         Win32Store registry;
         EXPECT_EQ(Read(registry, base), Read(memory, base));
@@ -225,7 +194,7 @@ class RegFileWineTest : public ::testing::Test {
                   0u);
         MemoryStore memory;
         ImportRegFile(memory, file_);
-        const Tree expected = Read(registry, base);
+        const Lines expected = Read(registry, base);
         EXPECT_FALSE(expected.empty());
         EXPECT_EQ(Read(memory, base), expected);
     }
@@ -236,36 +205,22 @@ class RegFileWineTest : public ::testing::Test {
 TEST_F(RegFileWineTest, OurExportImportsUnchanged) {
     CheckOurExport(RegFormat::Version5, &Filler::FillPlain);
     CheckOurExport(RegFormat::Regedit4, &Filler::FillPlain);
+    CheckOurExport(RegFormat::Version5, &Filler::FillNonAscii);
+    CheckOurExport(RegFormat::Regedit4, &Filler::FillNonAscii);
 }
 
 TEST_F(RegFileWineTest, TheirExportImportsWithEveryValue) {
     CheckTheirExport(&Filler::FillPlain);
-}
-
-TEST_F(RegFileWineTest, NonAsciiTextSurvivesRegedit4) {
-    CheckOurExport(RegFormat::Regedit4, &Filler::FillNonAscii);
-}
-
-TEST_F(RegFileWineTest, NonAsciiTextSurvivesVersion5BothWays) {
-    CheckOurExport(RegFormat::Version5, &Filler::FillNonAscii);
     CheckTheirExport(&Filler::FillNonAscii);
 }
 
-// The error of importing a 5.00 file holding text, or "" when it imports.
+// The error of importing a 5.00 file holding lines, or "no error".
 std::string Version5ImportError(RegistryStore& store, const std::u16string& lines) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\" +
-                                   std::u16string(kBase, kBase + std::strlen(kBase)) + u"]\r\n" +
-                                   lines) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    try {
-        ImportRegText(store, bytes);
-    } catch (const Exception& error) {
-        return error.what();
-    }
-    return "";
+    const std::u16string key(kBase, kBase + std::strlen(kBase));
+    return ErrorOf([&] {
+        ImportRegText(store, Utf16(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\" +
+                                   key + u"]\r\n" + lines));
+    });
 }
 
 // The registry's 8-bit text is in the ANSI code page (1252 in Wine's default
@@ -278,14 +233,10 @@ TEST_F(RegFileWineTest, Version5ImportConvertsToTheAnsiCodePage) {
     EXPECT_EQ(Version5ImportError(store,
                                   u"\"caf\u00e9\"=\"\u20ac \xDCE9\"\r\n"
                                   u"\"x\"=hex(2):e9,00,fc,00,00,00\r\n"),
-              "");
-    const Tree tree = Read(store, kBase);
-    ASSERT_EQ(tree.count(""), 1u);
-    const auto& values = tree.at("");
-    ASSERT_EQ(values.count("caf\xe9"), 1u);
-    EXPECT_EQ(values.at("caf\xe9").data, (std::vector<std::uint8_t>{0x80, ' ', 0xE9, 0}));
-    ASSERT_EQ(values.count("x"), 1u);
-    EXPECT_EQ(values.at("x").data, (std::vector<std::uint8_t>{0xE9, 0xFC, 0}));
+              "no error");
+    using namespace std::string_literals;
+    const Lines lines = Read(store, kBase);
+    EXPECT_EQ(lines, (Lines{"[]", "\\\"caf\xe9\" 1: \x80 \xe9\0"s, "\\\"x\" 2: \xe9\xfc\0"s}));
 
     // U+0100 would become 'A' by best fit; U+4E2D has no form at all.
     EXPECT_EQ(Version5ImportError(store, u"\"ok\"=\"1\"\r\n\"\u0100\"=\"v\"\r\n"),
@@ -297,7 +248,7 @@ TEST_F(RegFileWineTest, Version5ImportConvertsToTheAnsiCodePage) {
               "Line 3: The line holds characters that the ANSI code page cannot represent.");
     EXPECT_EQ(Version5ImportError(store, u"\"a\"=\"x\xD800y\"\r\n"),
               "Line 3: Invalid UTF-16 text.");
-    EXPECT_EQ(Read(store, kBase), tree);
+    EXPECT_EQ(Read(store, kBase), lines);
 }
 
 }  // namespace

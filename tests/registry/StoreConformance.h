@@ -50,8 +50,8 @@ class StoreConformanceTest : public ::testing::TestWithParam<StoreUnderTest> {
     void SetUp() override;
     void TearDown() override;
 
-    // Removes the key with its subtree through the store interface alone.
-    void DeleteTree(zanver::StoreKey parent, const std::string& subKey);
+    // Removes the key with its subtree.
+    void DeleteTree(zanver::StoreKey root, const std::string& key);
 
     std::unique_ptr<zanver::RegistryStore> store;
     std::string base;         // Software\ZanverConformance\<test>

@@ -5,103 +5,79 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zanver {
 namespace {
 
-TEST(NthTokenTest, QuotedProgramPathWithBlankThenArgument) {
-    const std::string line = "\"C:\\Program Files\\Editor\\edit.exe\" %1";
-    EXPECT_EQ(NthToken(line, 0), "C:\\Program Files\\Editor\\edit.exe");
-    EXPECT_EQ(NthToken(line, 1), "%1");
-    EXPECT_EQ(NthToken(line, 2), "");
-    EXPECT_EQ(NthToken(line, -1), "");
+// Each line with all its tokens; the token after the last is empty.
+TEST(NthTokenTest, TokensOfCommandLines) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"\"C:\\Program Files\\Editor\\edit.exe\" %1",
+         {"C:\\Program Files\\Editor\\edit.exe", "%1"}},
+        // Any control character or blank splits.
+        {"  a\tb\r\nc\x01"
+         "d\x7f\xe9 ",
+         {"a", "b", "c", "d\x7f\xe9"}},
+        {" \t ", {}},
+        // Quoted parts join the token around them.
+        {"pre\"fix with\"post next", {"prefix withpost", "next"}},
+        {"a\"\"b c", {"ab", "c"}},
+        {"\"a b\"\"c d\" e", {"a bc d", "e"}},
+        // Pairs of quotes before a token are skipped.
+        {"\"\" x", {"x"}},
+        {"prog \"\" \"\"\"\" x", {"prog", "x"}},
+        {"\"\"\"quoted\"", {"quoted"}},
+        {"prog \"\"", {"prog"}},
+        // A missing closing quote runs to the end; a zero character ends the line.
+        {"prog \"open ended  text", {"prog", "open ended  text"}},
+        {"\"", {}},
+        {std::string("a b\0c d", 7), {"a", "b"}},
+    };
+    for (const auto& [line, tokens] : cases) {
+        for (std::size_t i = 0; i <= tokens.size(); ++i)
+            EXPECT_EQ(NthToken(line, static_cast<int>(i)), i < tokens.size() ? tokens[i] : "")
+                << line << " " << i;
+    }
+    EXPECT_EQ(NthToken("prog x", -1), "");
 }
 
-TEST(NthTokenTest, SplitsAtAnyControlCharacterOrBlank) {
-    const std::string line = std::string("  a\tb\r\nc") + '\x01' + "d\x7f\xe9 ";
-    EXPECT_EQ(NthToken(line, 0), "a");
-    EXPECT_EQ(NthToken(line, 1), "b");
-    EXPECT_EQ(NthToken(line, 2), "c");
-    EXPECT_EQ(NthToken(line, 3), "d\x7f\xe9");
-    EXPECT_EQ(NthToken(line, 4), "");
-    EXPECT_EQ(NthToken("", 0), "");
-    EXPECT_EQ(NthToken(" \t ", 0), "");
-}
-
-TEST(NthTokenTest, QuotedPartsJoinTheTokenAroundThem) {
-    EXPECT_EQ(NthToken("pre\"fix with\"post next", 0), "prefix withpost");
-    EXPECT_EQ(NthToken("pre\"fix with\"post next", 1), "next");
-    EXPECT_EQ(NthToken("a\"\"b c", 0), "ab");  // an empty quoted part inside a token
-    EXPECT_EQ(NthToken("\"a b\"\"c d\" e", 0), "a bc d");
-}
-
-TEST(NthTokenTest, PairsOfQuotesBeforeATokenAreSkipped) {
-    EXPECT_EQ(NthToken("\"\" x", 0), "x");
-    EXPECT_EQ(NthToken("prog \"\" \"\"\"\" x", 1), "x");
-    EXPECT_EQ(NthToken("\"\"\"quoted\"", 0), "quoted");
-    EXPECT_EQ(NthToken("prog \"\"", 1), "");
-}
-
-TEST(NthTokenTest, MissingClosingQuoteRunsToTheEnd) {
-    EXPECT_EQ(NthToken("prog \"open ended  text", 1), "open ended  text");
-    EXPECT_EQ(NthToken("prog \"open ended  text", 2), "");
-    EXPECT_EQ(NthToken("\"", 0), "");
-}
-
-TEST(NthTokenTest, NulCharacterEndsTheCommandLine) {
-    const std::string line("a b\0c d", 7);
-    EXPECT_EQ(NthToken(line, 1), "b");
-    EXPECT_EQ(NthToken(line, 2), "");
-}
-
+// The trimmed part before the first delimiter is taken; the rest starts at it.
 TEST(SplitOffTokenTest, TakesThePartBeforeTheFirstDelimiter) {
-    std::string text = "a b]c";
-    EXPECT_EQ(SplitOffToken(text, "]"), "a b");
-    EXPECT_EQ(text, "]c");
-
-    text = "  key name \t= value, more";
-    EXPECT_EQ(SplitOffToken(text, ",="), "key name");
-    EXPECT_EQ(text, "= value, more");
-
-    text = "]starts";
-    EXPECT_EQ(SplitOffToken(text, "]"), "");
-    EXPECT_EQ(text, "]starts");
+    const struct {
+        std::string text, delimiters, token, rest;
+    } cases[] = {
+        {"a b]c", "]", "a b", "]c"},
+        {"  key name \t= value, more", ",=", "key name", "= value, more"},
+        {"]starts", "]", "", "]starts"},
+        {"  no delimiter here ", "]", "no delimiter here", ""},
+        {"abc", "", "abc", ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(SplitOffToken(text, c.delimiters), c.token) << c.text;
+        EXPECT_EQ(text, c.rest) << c.text;
+    }
 }
 
-TEST(SplitOffTokenTest, WithoutDelimiterTakesEverything) {
-    std::string text = "  no delimiter here ";
-    EXPECT_EQ(SplitOffToken(text, "]"), "no delimiter here");
-    EXPECT_EQ(text, "");
-
-    text = "abc";
-    EXPECT_EQ(SplitOffToken(text, ""), "abc");
-    EXPECT_EQ(text, "");
-}
-
-TEST(ReplaceTextTest, InsertedTextIsNotSearchedAgain) {
-    std::string text = "abab";
-    ReplaceText(text, "ab", "abab");
-    EXPECT_EQ(text, "abababab");
-
-    text = "aaaa";
-    ReplaceText(text, "aa", "a");
-    EXPECT_EQ(text, "aa");
-}
-
-TEST(ReplaceTextTest, CaseCountsAndEmptyFindChangesNothing) {
-    std::string text = "Path PATH path";
-    ReplaceText(text, "path", "dir");
-    EXPECT_EQ(text, "Path PATH dir");
-
-    ReplaceText(text, "", "x");
-    EXPECT_EQ(text, "Path PATH dir");
-
-    ReplaceText(text, " ", "");
-    EXPECT_EQ(text, "PathPATHdir");
-
-    text = "%1 and %1";
-    ReplaceText(text, "%1", "\"%1\"");
-    EXPECT_EQ(text, "\"%1\" and \"%1\"");
+// Inserted text is not searched again; letter case counts.
+TEST(ReplaceTextTest, ReplacesEveryOccurrenceOnce) {
+    const struct {
+        std::string text, find, replacement, result;
+    } cases[] = {
+        {"abab", "ab", "abab", "abababab"},
+        {"aaaa", "aa", "a", "aa"},
+        {"Path PATH path", "path", "dir", "Path PATH dir"},
+        {"Path PATH", "", "x", "Path PATH"},
+        {"a b c", " ", "", "abc"},
+        {"%1 and %1", "%1", "\"%1\"", "\"%1\" and \"%1\""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        ReplaceText(text, c.find, c.replacement);
+        EXPECT_EQ(text, c.result) << c.text;
+    }
 }
 
 TEST(StrToIntOrZeroTest, ReadsDecimalAndDollarHexOtherwiseZero) {

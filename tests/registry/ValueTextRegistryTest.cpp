@@ -4,24 +4,19 @@
 
 #include "ActiveStore.h"
 #include "ErrorCodes.h"
-#include "Exception.h"
+#include "ErrorOf.h"
 #include "FaultStore.h"
-#include "LastError.h"
 #include "MemoryStore.h"
 #include "RegistryAccess.h"
+#include "StoreHelpers.h"
 #include "ValueTextRegistry.h"
 
 using namespace zanver;
+using namespace zanver::test;
 
 namespace {
 
 const char* const kKey = "Software\\Test";
-
-// The system's text for "access denied" (Windows and Wine word it differently).
-std::string AccessDenied() {
-    SetLastErrorCode(err::kAccessDenied);
-    return LastErrorText();
-}
 
 class ValueTextRegistryTest : public ::testing::Test {
   protected:
@@ -29,35 +24,26 @@ class ValueTextRegistryTest : public ::testing::Test {
     FaultStore store_{memory_};
     ScopedActiveStore active_{store_};
 
-    void Put(std::string_view name, std::uint32_t type, const Bytes& data) {
-        ASSERT_TRUE(SetRawValue(HKEY_CURRENT_USER, kKey, name, type, data.data(), data.size()));
+    void Put(const std::string& name, std::uint32_t type, const Bytes& data) {
+        SetBytes(HKEY_CURRENT_USER, kKey, name, type, data);
     }
-
     std::string RaisedBySet(std::string_view name, std::string_view text) {
-        try {
-            SetValueText(HKEY_CURRENT_USER, kKey, name, text);
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return "nothing raised";
+        return ErrorOf([&] { SetValueText(HKEY_CURRENT_USER, kKey, name, text); });
     }
 };
 
 }  // namespace
 
 TEST_F(ValueTextRegistryTest, ReadsValuesInBothStyles) {
-    Put("s", RegSz, Bytes{'a', 'b', 0});
-    Put("x", RegExpandSz, Bytes{'%', 'X', '%', 0});
+    Put("x", RegExpandSz, Sz("%X%"));
     Put("d", RegDword, Bytes{0x1F, 0, 0, 0});
-    EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "S", false), "\"ab\"");
-    EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "s", true), "\"ab\"");
-    EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "x", false), "expandable string: \"%X%\"");
+    EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "X", false), "expandable string: \"%X%\"");
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "x", true), "hex(2): 25,58,25,00");
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "d", true), "dword: 0000001F");
 }
 
 TEST_F(ValueTextRegistryTest, UnreadableValueIsUnassigned) {
-    Put("s", RegSz, Bytes{'a', 0});
+    Put("s", RegSz, Sz("a"));
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "missing", false), "unassigned");
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, "No\\Such\\Key", "", true), "hex(0): ");
     store_.FailNth(FaultStore::Call::QueryValue, 1, err::kAccessDenied);
@@ -65,28 +51,14 @@ TEST_F(ValueTextRegistryTest, UnreadableValueIsUnassigned) {
 }
 
 TEST_F(ValueTextRegistryTest, SetStoresParsedTypeAndBytes) {
-    struct Case {
-        std::string name;
-        std::string text;
-        std::uint32_t type;
-        Bytes data;
-    };
-    const Case cases[] = {
-        {"path", "expandable string: \"%PATH%\"", RegExpandSz, {'%', 'P', 'A', 'T', 'H', '%', 0}},
-        {"multi", "hex(7): 61,00,00", RegMultiSz, {0x61, 0, 0}},
-        {"count", "DWORD 1f", RegDword, {0x1F, 0, 0, 0}},
-        {"none", "", RegNone, {}},
-        // An unassigned default value becomes the empty string.
-        {"", "unassigned", RegSz, {0}},
-    };
-    for (const Case& c : cases) {
-        SetValueText(HKEY_CURRENT_USER, kKey, c.name, c.text);
-        std::uint32_t type = 99;
-        Bytes data;
-        ASSERT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kKey, c.name, type, data)) << c.text;
-        EXPECT_EQ(type, c.type) << c.text;
-        EXPECT_EQ(data, c.data) << c.text;
-    }
+    SetValueText(HKEY_CURRENT_USER, kKey, "path", "expandable string: \"%P%\"");
+    SetValueText(HKEY_CURRENT_USER, kKey, "count", "DWORD 1f");
+    SetValueText(HKEY_CURRENT_USER, kKey, "none", "");
+    // An unassigned default value becomes the empty string.
+    SetValueText(HKEY_CURRENT_USER, kKey, "", "unassigned");
+    EXPECT_EQ(memory_.Dump(HKEY_CURRENT_USER, kKey),
+              "[HKEY_CURRENT_USER\\Software\\Test]\n  \"path\" 2: 25 50 25 00\n"
+              "  \"count\" 4: 1F 00 00 00\n  \"none\" 0:\n  \"\" 1: 00\n");
 }
 
 TEST_F(ValueTextRegistryTest, MalformedTextWritesNothing) {
@@ -100,21 +72,21 @@ TEST_F(ValueTextRegistryTest, MalformedTextWritesNothing) {
 }
 
 TEST_F(ValueTextRegistryTest, RefusedWriteReportsTheValueText) {
-    Put("v", RegSz, Bytes{'o', 'l', 'd', 0});
+    Put("v", RegSz, Sz("old"));
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("v", "dword: 1"),
               "Failed to set value v of key HKEY_CURRENT_USER\\Software\\Test to dword: 1. " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "v", false), "\"old\"");
 
     store_.FailNth(FaultStore::Call::CreateKey, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", "  "),
               "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to   . " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     store_.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
     EXPECT_EQ(RaisedBySet("", ""),
               "Failed to set default value for key HKEY_CURRENT_USER\\Software\\Test to "
               "unassigned. " +
-                  AccessDenied());
+                  ErrorText(err::kAccessDenied));
     EXPECT_EQ(ReadValueText(HKEY_CURRENT_USER, kKey, "", false), "unassigned");
 }

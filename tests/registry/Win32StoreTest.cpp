@@ -3,6 +3,7 @@
 #include "LastError.h"
 #include "RootKeys.h"
 #include "StoreConformance.h"
+#include "StoreHelpers.h"
 #include "Win32Store.h"
 
 namespace {
@@ -35,176 +36,86 @@ INSTANTIATE_TEST_SUITE_P(Win32, StoreConformanceTest,
 
 namespace {
 
+using namespace zanver::test;
+
 constexpr const char* kBase = "Software\\ZanverWin32StoreTest";
+constexpr const char* kClasses = "ZanverWin32StoreTest";
+
+// A path of `levels` key names.
+std::string Levels(std::size_t levels) {
+    std::string path = "d";
+    for (std::size_t i = 1; i < levels; ++i)
+        path += "\\d";
+    return path;
+}
 
 // Works below HKEY_CURRENT_USER\<kBase> and HKEY_CLASSES_ROOT\<kClasses>,
 // removed with the API itself before and after each test.
 class Win32StoreTest : public ::testing::Test {
   protected:
-    static constexpr const char* kClasses = "ZanverWin32StoreTest";
-
-    void SetUp() override { RemoveTestKeys(); }
-    void TearDown() override {
-        CloseAll();
-        RemoveTestKeys();
-    }
-
-    static void RemoveTestKeys() {
+    void SetUp() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, kBase);
         RegDeleteKeyA(HKEY_CURRENT_USER, kBase);
         RegDeleteTreeA(HKEY_CLASSES_ROOT, kClasses);
         RegDeleteKeyA(HKEY_CLASSES_ROOT, kClasses);
     }
-
-    StoreKey Create(StoreKey parent, const std::string& path) {
-        StoreKey key = 0;
-        bool existed = false;
-        EXPECT_EQ(store.CreateKey(parent, path, kKeyAllAccess, key, existed), kSuccess) << path;
-        opened.push_back(key);
-        return key;
-    }
-    StoreKey Open(StoreKey parent, const std::string& path) {
-        StoreKey key = 0;
-        EXPECT_EQ(store.OpenKey(parent, path, kKeyAllAccess, key), kSuccess) << path;
-        opened.push_back(key);
-        return key;
-    }
-    void CloseAll() {
-        for (StoreKey key : opened)
-            if (key != 0)
-                store.CloseKey(key);
-        opened.clear();
-    }
-
-    // A path of `levels` key names.
-    static std::string Levels(std::size_t levels) {
-        std::string path = "d";
-        for (std::size_t i = 1; i < levels; ++i)
-            path += "\\d";
-        return path;
-    }
+    void TearDown() override { SetUp(); }
 
     Win32Store store;
-    std::vector<StoreKey> opened;
 };
-
-TEST_F(Win32StoreTest, RootsAreTheSystemsPredefinedKeys) {
-    const StoreKey key = Create(kCurrentUser, std::string(kBase) + "\\Made");
-    const std::uint8_t data[] = {'o', 'k', 0};
-    ASSERT_EQ(store.SetValue(key, "v", RegSz, data, sizeof data), kSuccess);
-
-    HKEY raw = nullptr;
-    ASSERT_EQ(
-        RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ZanverWin32StoreTest\\made", 0, KEY_READ, &raw),
-        ERROR_SUCCESS);
-    char text[8] = {};
-    DWORD size = sizeof text;
-    EXPECT_EQ(RegQueryValueExA(raw, "V", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(text, "ok");
-    RegCloseKey(raw);
-
-    // Written through the API's HKEY_LOCAL_MACHINE, read through our classes root.
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\ZanverWin32StoreTest", 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, nullptr),
-        ERROR_SUCCESS);
-    RegCloseKey(raw);
-    StoreKey classes = 0;
-    EXPECT_EQ(store.OpenKey(kClassesRoot, kClasses, kKeyRead, classes), kSuccess);
-    EXPECT_EQ(store.CloseKey(classes), kSuccess);
-
-    for (StoreKey root : {kClassesRoot, kCurrentUser, kLocalMachine, kUsers, kCurrentConfig}) {
-        StoreKey handle = 0;
-        EXPECT_EQ(store.OpenKey(root, "", kKeyRead, handle), kSuccess) << root;
-        EXPECT_EQ(store.CloseKey(handle), kSuccess) << root;
-    }
-}
 
 TEST_F(Win32StoreTest, EachOpenGivesItsOwnHandle) {
     // The API gives the predefined HKEY itself back for an empty path below a
     // root; the store still hands out two handles that close separately.
-    const StoreKey first = Open(kCurrentUser, "");
-    const StoreKey second = Open(kCurrentUser, "");
-    EXPECT_NE(first, second);
+    Key first(store);
+    Key second(store);
+    ASSERT_EQ(Open(store, kCurrentUser, "", first), kSuccess);
+    ASSERT_EQ(Open(store, kCurrentUser, "", second), kSuccess);
+    EXPECT_NE(StoreKey{first}, StoreKey{second});
     EXPECT_FALSE(IsPredefinedRoot(first));
-    EXPECT_EQ(store.CloseKey(first), kSuccess);
-    EXPECT_EQ(store.CloseKey(first), kInvalidHandle);
-    StoreKey software = 0;
-    EXPECT_EQ(store.OpenKey(second, "Software", kKeyRead, software), kSuccess);
-    EXPECT_EQ(store.CloseKey(software), kSuccess);
-    opened.clear();
-    EXPECT_EQ(store.CloseKey(second), kSuccess);
-
-    std::string name;
-    EXPECT_EQ(store.EnumKey(kUnknownRoot, 0, name), kInvalidHandle);
-    StoreKey key = 0;
-    EXPECT_EQ(store.OpenKey(12345, "x", kKeyRead, key), kInvalidHandle);
-    EXPECT_EQ(store.OpenKey(kUnknownRoot, "", kKeyRead, key), kInvalidHandle);
+    first.Close();
+    EXPECT_EQ(Open(store, second, "Software", first, kKeyRead), kSuccess);
+    for (StoreKey root : {kClassesRoot, kCurrentUser, kLocalMachine, kUsers, kCurrentConfig})
+        EXPECT_EQ(Open(store, root, "", second, kKeyRead), kSuccess) << root;
 }
 
 TEST_F(Win32StoreTest, DepthCountsFromTheRootThroughOpenedHandles) {
     // Opened handles carry their depth: Software\ZanverWin32StoreTest is at
     // level 2, so 510 more levels are allowed below it and no more.
-    const StoreKey base = Create(kCurrentUser, kBase);
-    const StoreKey deep = Create(base, Levels(500));
-    const StoreKey reopened = Open(kCurrentUser, std::string(kBase) + "\\" + Levels(500));
-    StoreKey key = 0;
-    bool existed = false;
-    EXPECT_EQ(store.CreateKey(deep, Levels(10), kKeyAllAccess, key, existed), kSuccess);
-    EXPECT_EQ(store.CloseKey(key), kSuccess);
-    EXPECT_EQ(store.CreateKey(deep, Levels(11), kKeyAllAccess, key, existed), kInvalidParameter);
-    EXPECT_EQ(store.CreateKey(reopened, Levels(11), kKeyAllAccess, key, existed),
-              kInvalidParameter);
-    const StoreKey same = Open(reopened, "");
-    EXPECT_EQ(store.CreateKey(same, Levels(11), kKeyAllAccess, key, existed), kInvalidParameter);
+    Key base(store), deep(store), reopened(store), same(store), key(store);
+    ASSERT_EQ(Create(store, kCurrentUser, kBase, base), kSuccess);
+    ASSERT_EQ(Create(store, base, Levels(500), deep), kSuccess);
+    ASSERT_EQ(Open(store, kCurrentUser, std::string(kBase) + "\\" + Levels(500), reopened),
+              kSuccess);
+    ASSERT_EQ(Open(store, reopened, "", same), kSuccess);
+    EXPECT_EQ(Create(store, deep, Levels(10), key), kSuccess);
+    for (StoreKey parent : {StoreKey{deep}, StoreKey{reopened}, StoreKey{same}})
+        EXPECT_EQ(Create(store, parent, Levels(11), key), kInvalidParameter);
 
     // Below HKEY_CLASSES_ROOT, opened or reached through HKEY_LOCAL_MACHINE,
     // a key lies two levels deeper.
-    const StoreKey classes = Open(kClassesRoot, "");
-    EXPECT_EQ(store.CreateKey(classes, Levels(511), kKeyAllAccess, key, existed),
-              kInvalidParameter);
-    const StoreKey machineClasses = Open(kLocalMachine, "Software\\Classes");
-    EXPECT_EQ(store.CreateKey(machineClasses, Levels(511), kKeyAllAccess, key, existed),
-              kInvalidParameter);
-    EXPECT_EQ(store.CreateKey(classes, std::string(kClasses) + "\\" + Levels(509), kKeyAllAccess,
-                              key, existed),
-              kSuccess);
-    EXPECT_EQ(store.CloseKey(key), kSuccess);
+    Key classes(store), machineClasses(store);
+    ASSERT_EQ(Open(store, kClassesRoot, "", classes), kSuccess);
+    ASSERT_EQ(Open(store, kLocalMachine, "Software\\Classes", machineClasses), kSuccess);
+    EXPECT_EQ(Create(store, classes, Levels(511), key), kInvalidParameter);
+    EXPECT_EQ(Create(store, machineClasses, Levels(511), key), kInvalidParameter);
+    EXPECT_EQ(Create(store, classes, std::string(kClasses) + "\\" + Levels(509), key), kSuccess);
 }
 
 TEST_F(Win32StoreTest, MalformedPathsAreRefusedBeforeTheApiSeesThem) {
-    const StoreKey base = Create(kCurrentUser, kBase);
-    StoreKey key = 0;
-    bool existed = false;
+    Key base(store), key(store);
+    ASSERT_EQ(Create(store, kCurrentUser, kBase, base), kSuccess);
     for (const char* path : {"\\lead", "a\\\\b"}) {
-        EXPECT_EQ(store.CreateKey(base, path, kKeyAllAccess, key, existed), kInvalidParameter)
-            << path;
-        EXPECT_EQ(store.OpenKey(base, path, kKeyRead, key), kInvalidParameter) << path;
+        EXPECT_EQ(Create(store, base, path, key), kInvalidParameter) << path;
+        EXPECT_EQ(Open(store, base, path, key), kInvalidParameter) << path;
     }
     // A trailing backslash is allowed and names the same key.
-    EXPECT_EQ(store.CreateKey(base, "t\\", kKeyAllAccess, key, existed), kSuccess);
+    bool existed = true;
+    EXPECT_EQ(Create(store, base, "t\\", key, &existed), kSuccess);
     EXPECT_FALSE(existed);
-    EXPECT_EQ(store.CloseKey(key), kSuccess);
-    EXPECT_EQ(store.CreateKey(base, "T", kKeyAllAccess, key, existed), kSuccess);
+    EXPECT_EQ(Create(store, base, "T", key, &existed), kSuccess);
     EXPECT_TRUE(existed);
-    EXPECT_EQ(store.CloseKey(key), kSuccess);
     EXPECT_EQ(store.SetValue(base, "v", RegBinary, nullptr, 1), kInvalidParameter);
-}
-
-TEST_F(Win32StoreTest, ReportsTheSystemsErrorCodes) {
-    const StoreKey base = Create(kCurrentUser, kBase);
-    const StoreKey doomed = Create(base, "Doomed");
-    EXPECT_EQ(store.DeleteKey(base, "Doomed"), kSuccess);
-    const std::uint8_t byte = 1;
-    EXPECT_EQ(store.SetValue(doomed, "v", RegBinary, &byte, 1), kKeyDeleted);
-
-    // An empty path deletes the key itself, as in the API.
-    const StoreKey self = Create(base, "Self");
-    EXPECT_EQ(store.DeleteKey(self, ""), kSuccess);
-    StoreKey key = 0;
-    EXPECT_EQ(store.OpenKey(base, "Self", kKeyRead, key), kFileNotFound);
-    EXPECT_EQ(store.DeleteKey(kCurrentUser, ""), kAccessDenied);
 }
 
 TEST(Win32ErrorTexts, ComeFromTheSystem) {
