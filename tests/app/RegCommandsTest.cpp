@@ -62,8 +62,6 @@ TEST_F(RegCommands, FailuresPrintTheMessageAndChangeNothing) {
         std::string message;
     } cases[] = {
         {{"set", "HKEY_CLASSES_ROOT\\k", "dword: xyz"}, "Could not covert $xyz to DWORD.\n"},
-        {{"set", "HKEY_CLASSES_ROOT\\k", "\"unterminated"},
-         "Unterminated string or extra input: \"unterminated.\n"},
         {{"set", "HKCU\\k", "\"x\""},
          "Unknown root key in HKCU\\k. Write keys with a full root name, such as "
          "HKEY_CLASSES_ROOT\\.txt.\n"},
@@ -77,7 +75,6 @@ TEST_F(RegCommands, FailuresPrintTheMessageAndChangeNothing) {
          "Failed to delete HKEY_CLASSES_ROOT\\k\\missing. The system cannot find the file "
          "specified.\n"},
         {{"delete", "HKEY_CLASSES_ROOT"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
-        {{"delete", "HKEY_CLASSES_ROOT\\"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
         {{"delete", "HKEY_CLASSES_ROOT\\\\"}, "A root key cannot be deleted: HKEY_CLASSES_ROOT.\n"},
         {{"delete", "HKEY_LOCAL_MACHINE\\Software"},
          "Failed to delete HKEY_LOCAL_MACHINE\\Software. Access is denied.\n"},
@@ -140,7 +137,5 @@ TEST_F(RegFileCommands, FailuresPrintTheMessageAndChangeNothing) {
     EXPECT_EQ(err.str(),
               "Could not open HKEY_CURRENT_USER\\missing. The system cannot find the file "
               "specified.\n");
-    EXPECT_EQ(Run({"export", "HKEY_NOWHERE\\x", file}), 1);
     EXPECT_EQ(Run({"import"}), 1);
-    EXPECT_EQ(Run({"export", "HKCU"}), 1);
 }

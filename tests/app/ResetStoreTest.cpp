@@ -57,23 +57,19 @@ class ResetStore : public ::testing::Test {
     std::ostringstream err_;
 };
 
-TEST_F(ResetStore, AnythingButYesLeavesTheStoreAsItWas) {
-    for (const char* answer : {"n\n", "\n", "", "no\n", "yess\n", "maybe"}) {
-        EXPECT_EQ(Run({"--reset-store"}, answer), 1) << answer;
-        EXPECT_EQ(err_.str(), Prompt() + "The store was not changed.\n");
-        EXPECT_EQ(out_.str(), "");
-        EXPECT_EQ(FileTypeOf(".own"), "ownfile") << answer;
-        EXPECT_EQ(FileTypeOf(".txt"), "") << answer;
-    }
-}
-
-TEST_F(ResetStore, YesReplacesTheStoreWithTheSeed) {
-    for (const char* answer : {"y\n", " YES \r\n", "Y"}) {
-        ASSERT_EQ(Run({"--reset-store"}, answer), 0) << err_.str();
-        EXPECT_EQ(err_.str(), Prompt());
-        EXPECT_EQ(out_.str(), "The store " + path_ + " now holds the bundled associations.\n");
-        EXPECT_EQ(FileTypeOf(".own"), "");
-        EXPECT_EQ(FileTypeOf(".txt"), "txtfile");
+// Every answer but yes leaves the store as it was; yes replaces it.
+TEST_F(ResetStore, OnlyYesReplacesTheStoreWithTheSeed) {
+    const std::pair<const char*, bool> answers[] = {
+        {"n\n", false},   {"\n", false}, {"", false}, {"no\n", false},     {"yess\n", false},
+        {"maybe", false}, {"y\n", true}, {"Y", true}, {" YES \r\n", true},
+    };
+    const std::string done = "The store " + path_ + " now holds the bundled associations.\n";
+    for (const auto& [answer, yes] : answers) {
+        EXPECT_EQ(Run({"--reset-store"}, answer), yes ? 0 : 1) << answer;
+        EXPECT_EQ(err_.str(), Prompt() + (yes ? "" : "The store was not changed.\n")) << answer;
+        EXPECT_EQ(out_.str(), yes ? done : "") << answer;
+        EXPECT_EQ(FileTypeOf(".own"), yes ? "" : "ownfile") << answer;
+        EXPECT_EQ(FileTypeOf(".txt"), yes ? "txtfile" : "") << answer;
     }
 }
 

@@ -68,20 +68,18 @@ TEST(ExpandEnvironmentTest, ProcessEnvironmentFindsNamesWithoutRegardToCase) {
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%/bin"), "/opt/zv/bin");
     EXPECT_EQ(ExpandEnvironment("%Zanver_Test_Dir%/bin"), "/opt/zv/bin");
     EXPECT_EQ(EnvironmentValue("zanver_test_dir"), "/opt/zv");
+#ifndef _WIN32
+    // The exact name wins over one differing in case.
+    setenv("Zanver_Test_Dir", "mixed", 1);
+    EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR% %Zanver_Test_Dir%"), "/opt/zv mixed");
+    unsetenv("Zanver_Test_Dir");
+#endif
     unsetenv("ZANVER_TEST_DIR");
     EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_DIR%"), "%ZANVER_TEST_DIR%");
     EXPECT_EQ(EnvironmentValue("ZANVER_TEST_DIR"), std::nullopt);
 }
 
 #ifndef _WIN32
-TEST(ExpandEnvironmentTest, ExactNameWinsOverOneDifferingInCase) {
-    setenv("ZANVER_TEST_CASE", "upper", 1);
-    setenv("Zanver_Test_Case", "mixed", 1);
-    EXPECT_EQ(ExpandEnvironment("%ZANVER_TEST_CASE% %Zanver_Test_Case%"), "upper mixed");
-    unsetenv("ZANVER_TEST_CASE");
-    unsetenv("Zanver_Test_Case");
-}
-
 TEST(StoreLocationTest, DefaultPathFollowsTheDataHomeOrTheHomeFolder) {
     const std::string home = "/home/u/.local/share/zanver/registry.db";
     const std::pair<std::map<std::string, std::string>, std::string> cases[] = {

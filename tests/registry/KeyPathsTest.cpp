@@ -27,20 +27,6 @@ TEST(KeyPaths, FullNamesJoinRootAndPathWithOneBackslash) {
     EXPECT_EQ(FullValueName(HKEY_CLASSES_ROOT, ".txt", ""), "HKEY_CLASSES_ROOT\\.txt\\");
 }
 
-TEST(KeyPaths, ClassesRootMapsBelowLocalMachine) {
-    RootKey root = HKEY_CLASSES_ROOT;
-    std::string key = "txtfile\\shell";
-    MapClassesRoot(root, key);
-    EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(key, "Software\\Classes\\txtfile\\shell");
-
-    root = HKEY_CURRENT_USER;
-    key = "x";
-    MapClassesRoot(root, key);
-    EXPECT_EQ(root, HKEY_CURRENT_USER);
-    EXPECT_EQ(key, "x");
-}
-
 TEST(KeyPaths, SubKeyTestSeesThroughClassesRootAndCase) {
     EXPECT_TRUE(IsSubKeyOf(HKEY_LOCAL_MACHINE, "Software\\Classes\\txtfile\\shell",
                            HKEY_CLASSES_ROOT, "TXTFILE"));

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -34,102 +33,64 @@ namespace {
 
 constexpr const char* kBase = "Software\\ZanverRegFileWineTest";
 
-// A line for every key below a key and for each of its values with type
-// and bytes, sorted: the registry of Wine sorts values by name.
-using Lines = std::set<std::string>;
-
-void Collect(RegistryStore& store, StoreKey key, const std::string& path, Lines& lines) {
-    lines.insert("[" + path + "]");
-    std::string name;
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    for (std::uint32_t i = 0; store.EnumValue(key, i, name, &type, &data) == 0; ++i)
-        lines.insert(path + "\\\"" + name + "\" " + std::to_string(type) + ": " +
-                     std::string(data.begin(), data.end()));
-    for (const std::string& sub : test::SubKeys(store, key)) {
-        test::Key child(store);
-        ASSERT_EQ(test::Open(store, key, sub, child, kKeyRead), 0) << path << "\\" << sub;
-        Collect(store, child, path + "\\" + sub, lines);
-    }
-}
-
-Lines Read(RegistryStore& store, const std::string& base) {
-    Lines lines;
-    test::Key key(store);
-    EXPECT_EQ(test::Open(store, kCurrentUser, base, key, kKeyRead), 0) << base;
-    Collect(store, key, "", lines);
-    return lines;
-}
-
-// Writes keys and values of every kind below HKEY_CURRENT_USER\base.
-class Filler {
-  public:
-    Filler(RegistryStore& store, const std::string& base) : store_(store), base_(base) {}
-
-    // A value of the key at path below the base ("" for the base itself); no
-    // value when type is none.
-    void Put(const std::string& path, const std::string& name = {},
-             std::optional<std::uint32_t> type = {}, const std::string& bytes = {}) {
-        const std::string full = path.empty() ? base_ : base_ + "\\" + path;
-        test::Key key(store_);
-        ASSERT_EQ(test::Create(store_, kCurrentUser, full, key), 0) << full;
+// Writes keys and values of every kind below HKEY_CURRENT_USER\\base: ASCII
+// text, binary data, the types that carry no text and text outside ASCII (the
+// system's 8-bit ANSI code page on Windows). The values of each key are written
+// in the order of their names, in which Wine's registry keeps them.
+void Fill(RegistryStore& store, const std::string& base) {
+    using namespace std::string_literals;
+    const auto put = [&](const std::string& path, const std::string& name = {},
+                         std::optional<std::uint32_t> type = {}, const std::string& bytes = {}) {
+        const std::string full = path.empty() ? base : base + "\\" + path;
+        test::Key key(store);
+        ASSERT_EQ(test::Create(store, kCurrentUser, full, key), 0) << full;
         if (type) {
-            EXPECT_EQ(test::Set(store_, key, name, *type, bytes), 0) << full << " " << name;
+            EXPECT_EQ(test::Set(store, key, name, *type, bytes), 0) << full << " " << name;
         }
+    };
+    put("", "", RegSz, "default value\0"s);
+    put("", "backslashes", RegSz, "C:\\Program Files\\App\\\\x\\\0"s);
+    put("", "big endian", RegDwordBigEndian, "\x12\x34\x56\x78"s);
+    put("", "binary empty", RegBinary, ""s);
+    put("", "caf\xe9", RegSz,
+        "Gr\xfc\xdf"
+        "e \xe0 \xb5\0"s);
+    put("", "dword", RegDword, "\x78\x56\x34\x12"s);
+    put("", "dword max", RegDword, "\xff\xff\xff\xff"s);
+    put("", "empty", RegSz, "\0"s);
+    put("", "expand", RegExpandSz, "%SystemRoot%\\system32\\app.dll,-101\0"s);
+    put("", "expand non-ascii", RegExpandSz, "%APPDATA%\\\xc9t\xe9\0"s);
+    put("", "multi", RegMultiSz, "one\0two \"2\"\0\\three\0\0"s);
+    put("", "multi non-ascii", RegMultiSz, "\xe4\0\xf6\xfc\0\0"s);
+    put("", "name with \"quotes\", \\ and =", RegSz, "v\0"s);
+    put("", "none", RegNone, "\x01\x02"s);
+    put("", "none empty", RegNone, ""s);
+    put("", "quotes", RegSz, "say \"hi\" and \"\"\0"s);
+    put("", "qword", 11, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
+    put("", "type 0x100", 0x100, "\xAA\xBB"s);
+    // Lengths around and far over a line of hex bytes, in the order of their names.
+    for (std::size_t length : {1u, 24u, 25u, 26u, 27u, 333u, 80u}) {
+        std::string bytes;
+        for (std::size_t i = 0; i < length; ++i)
+            bytes.push_back(static_cast<char>(i * 37 + length));
+        put("Binary", "b" + std::to_string(length), RegBinary, bytes);
     }
+    put("Cl\xe9", "", RegSz, "key name outside ASCII\0"s);
+    // Long text over the wrap width, in hex(2) and hex(7).
+    put("Long", "", RegSz, std::string(400, 's') + "\0"s);
+    put("Long", "expand", RegExpandSz,
+        std::string(150, 'x') + "%TEMP%\\" + std::string(90, 'y') + "\0"s);
+    put("Long", "multi", RegMultiSz,
+        std::string(100, 'm') + "\0"s + std::string(60, 'n') + "\0\0"s);
+    put("Sub\\Deeper\\Deepest", "", RegSz, "deep\0"s);
+    put("Key with spaces [and brackets]", "v", RegDword, "\x01\0\0\0"s);
+    put("Empty key");
+    put("Sub\\Empty below");
+}
 
-    // ASCII text, binary data and the types that carry no text.
-    void FillPlain() {
-        using namespace std::string_literals;
-        Put("", "", RegSz, "default value\0"s);
-        Put("", "quotes", RegSz, "say \"hi\" and \"\"\0"s);
-        Put("", "backslashes", RegSz, "C:\\Program Files\\App\\\\x\\\0"s);
-        Put("", "name with \"quotes\", \\ and =", RegSz, "v\0"s);
-        Put("", "empty", RegSz, "\0"s);
-        Put("", "expand", RegExpandSz, "%SystemRoot%\\system32\\app.dll,-101\0"s);
-        Put("", "multi", RegMultiSz, "one\0two \"2\"\0\\three\0\0"s);
-        Put("", "dword", RegDword, "\x78\x56\x34\x12"s);
-        Put("", "dword max", RegDword, "\xff\xff\xff\xff"s);
-        Put("", "none", RegNone, "\x01\x02"s);
-        Put("", "none empty", RegNone, ""s);
-        Put("", "big endian", RegDwordBigEndian, "\x12\x34\x56\x78"s);
-        Put("", "qword", 11, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
-        Put("", "type 0x100", 0x100, "\xAA\xBB"s);
-        Put("", "binary empty", RegBinary, ""s);
-        // Lengths around and far over a line of hex bytes.
-        for (std::size_t length : {1u, 24u, 25u, 26u, 27u, 80u, 333u}) {
-            std::string bytes;
-            for (std::size_t i = 0; i < length; ++i)
-                bytes.push_back(static_cast<char>(i * 37 + length));
-            Put("Binary", "b" + std::to_string(length), RegBinary, bytes);
-        }
-        // Long text over the wrap width, in hex(2) and hex(7).
-        Put("Long", "expand", RegExpandSz,
-            std::string(150, 'x') + "%TEMP%\\" + std::string(90, 'y') + "\0"s);
-        Put("Long", "multi", RegMultiSz,
-            std::string(100, 'm') + "\0"s + std::string(60, 'n') + "\0\0"s);
-        Put("Long", "", RegSz, std::string(400, 's') + "\0"s);
-        Put("Sub\\Deeper\\Deepest", "", RegSz, "deep\0"s);
-        Put("Key with spaces [and brackets]", "v", RegDword, "\x01\0\0\0"s);
-        Put("Empty key");
-        Put("Sub\\Empty below");
-    }
-
-    // Text outside ASCII: the system's 8-bit (ANSI) code page on Windows.
-    void FillNonAscii() {
-        using namespace std::string_literals;
-        Put("", "caf\xe9", RegSz,
-            "Gr\xfc\xdf"
-            "e \xe0 \xb5\0"s);
-        Put("", "expand non-ascii", RegExpandSz, "%APPDATA%\\\xc9t\xe9\0"s);
-        Put("", "multi non-ascii", RegMultiSz, "\xe4\0\xf6\xfc\0\0"s);
-        Put("Cl\xe9", "", RegSz, "key name outside ASCII\0"s);
-    }
-
-  private:
-    RegistryStore& store_;
-    std::string base_;
-};
+std::string Tree(RegistryStore& store, const std::string& base) {
+    return test::Tree(store, kCurrentUser, base);
+}
 
 // Runs the system's registry editor with args and waits for it.
 DWORD RunRegedit(const std::string& args) {
@@ -170,48 +131,33 @@ class RegFileWineTest : public ::testing::Test {
         RegDeleteKeyA(HKEY_CURRENT_USER, kBase);
     }
 
-    // Our export of what fill writes, imported by the system's editor, reads
-    // back the same through the registry.
-    void CheckOurExport(RegFormat format, void (Filler::*fill)()) {
-        const std::string base = std::string(kBase) + "\\Ours";
-        MemoryStore memory;
-        (Filler(memory, base).*fill)();
-        ExportRegFile(memory, kCurrentUser, base, file_, format);
-        ASSERT_EQ(RunRegedit("/s " + Quoted(file_)), 0u);
-        Win32Store registry;
-        EXPECT_EQ(Read(registry, base), Read(memory, base));
-        RemoveTestKey();
-    }
-
-    // The system editor's export of what fill writes to the registry imports
-    // into our store with every key and value.
-    void CheckTheirExport(void (Filler::*fill)()) {
-        const std::string base = std::string(kBase) + "\\Theirs";
-        Win32Store registry;
-        (Filler(registry, base).*fill)();
-        std::remove(file_.c_str());
-        ASSERT_EQ(RunRegedit("/e " + Quoted(file_) + " " + Quoted("HKEY_CURRENT_USER\\" + base)),
-                  0u);
-        MemoryStore memory;
-        ImportRegFile(memory, file_);
-        const Lines expected = Read(registry, base);
-        EXPECT_FALSE(expected.empty());
-        EXPECT_EQ(Read(memory, base), expected);
-    }
-
     std::string file_;
 };
 
+// Our export, imported by the system's editor, reads back the same through
+// the registry.
 TEST_F(RegFileWineTest, OurExportImportsUnchanged) {
-    CheckOurExport(RegFormat::Version5, &Filler::FillPlain);
-    CheckOurExport(RegFormat::Regedit4, &Filler::FillPlain);
-    CheckOurExport(RegFormat::Version5, &Filler::FillNonAscii);
-    CheckOurExport(RegFormat::Regedit4, &Filler::FillNonAscii);
+    const std::string base = std::string(kBase) + "\\Ours";
+    MemoryStore memory;
+    Fill(memory, base);
+    for (const RegFormat format : {RegFormat::Version5, RegFormat::Regedit4}) {
+        ExportRegFile(memory, kCurrentUser, base, file_, format);
+        ASSERT_EQ(RunRegedit("/s " + Quoted(file_)), 0u);
+        Win32Store registry;
+        EXPECT_EQ(Tree(registry, base), Tree(memory, base));
+        RemoveTestKey();
+    }
 }
 
+// The system editor's export imports into our store with every key and value.
 TEST_F(RegFileWineTest, TheirExportImportsWithEveryValue) {
-    CheckTheirExport(&Filler::FillPlain);
-    CheckTheirExport(&Filler::FillNonAscii);
+    const std::string base = std::string(kBase) + "\\Theirs";
+    Win32Store registry;
+    Fill(registry, base);
+    ASSERT_EQ(RunRegedit("/e " + Quoted(file_) + " " + Quoted("HKEY_CURRENT_USER\\" + base)), 0u);
+    MemoryStore memory;
+    ImportRegFile(memory, file_);
+    EXPECT_EQ(Tree(memory, base), Tree(registry, base));
 }
 
 // The error of importing a 5.00 file holding lines, or "no error".
@@ -234,9 +180,8 @@ TEST_F(RegFileWineTest, Version5ImportConvertsToTheAnsiCodePage) {
                                   u"\"caf\u00e9\"=\"\u20ac \xDCE9\"\r\n"
                                   u"\"x\"=hex(2):e9,00,fc,00,00,00\r\n"),
               "no error");
-    using namespace std::string_literals;
-    const Lines lines = Read(store, kBase);
-    EXPECT_EQ(lines, (Lines{"[]", "\\\"caf\xe9\" 1: \x80 \xe9\0"s, "\\\"x\" 2: \xe9\xfc\0"s}));
+    const std::string values = Tree(store, kBase);
+    EXPECT_EQ(values, "\"caf\xe9\" 1: 128 32 233 0\n\"x\" 2: 233 252 0\n");
 
     // U+0100 would become 'A' by best fit; U+4E2D has no form at all.
     EXPECT_EQ(Version5ImportError(store, u"\"ok\"=\"1\"\r\n\"\u0100\"=\"v\"\r\n"),
@@ -248,7 +193,7 @@ TEST_F(RegFileWineTest, Version5ImportConvertsToTheAnsiCodePage) {
               "Line 3: The line holds characters that the ANSI code page cannot represent.");
     EXPECT_EQ(Version5ImportError(store, u"\"a\"=\"x\xD800y\"\r\n"),
               "Line 3: Invalid UTF-16 text.");
-    EXPECT_EQ(Read(store, kBase), lines);
+    EXPECT_EQ(Tree(store, kBase), values);
 }
 
 }  // namespace

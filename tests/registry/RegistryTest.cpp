@@ -91,9 +91,11 @@ TEST_F(RegistryObject, RenameValueMovesTypeAndDataOnlyToAFreeName) {
 TEST_F(RegistryObject, MoveKeyCopiesOrMovesTheWholeSubtree) {
     MakeTree("src");
     const std::string before = Dump("src");
+    faults.ResetCounts();
     registry.MoveKey("src", "copy", false);
     EXPECT_EQ(Dump("copy"), before);
     EXPECT_EQ(Dump("src"), before);
+    EXPECT_EQ(faults.Calls(Call::SetValue), 7);  // a copy writes every value
 
     faults.ResetCounts();
     registry.MoveKey("src", "dest\\moved", true);

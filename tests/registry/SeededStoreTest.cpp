@@ -39,22 +39,6 @@ class SeededStoreTest : public ::testing::Test {
     std::string path_ = temp_.File("sub/registry.db");
 };
 
-TEST_F(SeededStoreTest, NewFileIsCreatedAndFilledForGood) {
-    std::string error;
-    bool seeded = false;
-    {
-        auto store = OpenSeededStore(path_, kSeed, error, &seeded);
-        ASSERT_TRUE(store) << error;
-        EXPECT_TRUE(seeded);
-        EXPECT_EQ(TxtFileType(*store), "txtfile");
-    }
-    // Kept in the file, and not filled again on the next start.
-    auto again = OpenSeededStore(path_, kSeed, error, &seeded);
-    ASSERT_TRUE(again) << error;
-    EXPECT_FALSE(seeded);
-    EXPECT_EQ(TxtFileType(*again), "txtfile");
-}
-
 TEST_F(SeededStoreTest, ExistingStoresAreNotFilledEvenWhenEmpty) {
     std::string error;
     SqliteStore::Open(path_, error).reset();
@@ -64,16 +48,6 @@ TEST_F(SeededStoreTest, ExistingStoresAreNotFilledEvenWhenEmpty) {
     ASSERT_TRUE(store) << error;
     EXPECT_FALSE(seeded);
     EXPECT_EQ(TxtFileType(*store), "");
-
-    // A store the user changed keeps the changes over the seed's values.
-    {
-        ScopedActiveStore active(*store);
-        WriteString(HKEY_CLASSES_ROOT, ".txt", "", false, "myeditor");
-    }
-    store.reset();
-    store = OpenSeededStore(path_, kSeed, error, &seeded);
-    ASSERT_TRUE(store) << error;
-    EXPECT_EQ(TxtFileType(*store), "myeditor");
 }
 
 TEST_F(SeededStoreTest, FailedFillRemovesTheNewFileSoTheNextStartTriesAgain) {

@@ -92,7 +92,7 @@ TEST(StrToIntOrZeroTest, ReadsDecimalAndDollarHexOtherwiseZero) {
     EXPECT_THROW(StrToInt("x"), EConvertError);
 }
 
-TEST(SmallTextHelpersTest, LastCharPosLeftTextMaxOf) {
+TEST(SmallTextHelpersTest, LastCharPosAndLeftText) {
     EXPECT_EQ(LastCharPos("a\\b\\c", '\\'), 4);
     EXPECT_EQ(LastCharPos("\\", '\\'), 1);
     EXPECT_EQ(LastCharPos("abc", '\\'), 0);
@@ -102,10 +102,6 @@ TEST(SmallTextHelpersTest, LastCharPosLeftTextMaxOf) {
     EXPECT_EQ(LeftText("abc", 10), "abc");
     EXPECT_EQ(LeftText("abc", 0), "");
     EXPECT_EQ(LeftText("abc", -2), "");
-
-    EXPECT_EQ(MaxOf(3, -5), 3);
-    EXPECT_EQ(MaxOf(-5, 3), 3);
-    EXPECT_EQ(MaxOf(-2, -2), -2);
 }
 
 }  // namespace
