@@ -1,16 +1,43 @@
 #include "ErrorBoxes.h"
 
+#include "AppTitle.h"
 #include "ErrorCodes.h"
 #include "ErrorOf.h"
 #include "LastError.h"
-#include "ScriptedPlatform.h"
+#include "ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace zanver {
 namespace {
 
-using ErrorBoxesTest = ScriptedPlatformTest;
+// Installs a scripted prompter for one test, reports every prompter failure as
+// a test failure at once, fails the test when scripted questions are left over,
+// and restores the application title.
+class ErrorBoxesTest : public ::testing::Test {
+  protected:
+    ErrorBoxesTest()
+        : prompter([](const std::string& failure) { ADD_FAILURE() << failure; }),
+          installedPrompter(prompter),
+          savedTitle(AppTitle()) {}
+    void TearDown() override {
+        for (const std::string& failure : prompter.Unasked())
+            ADD_FAILURE() << failure;
+    }
+    ~ErrorBoxesTest() override { SetAppTitle(savedTitle); }
+
+    // An error box with the application title as it is when the box shows.
+    void ExpectError(const std::string& text) {
+        prompter.Expect("Error " + AppTitle(), text, MessageButtons::Ok, MessageIcon::Stop,
+                        MessageResult::Ok);
+    }
+
+    ScriptedPrompter prompter;
+    ScopedPrompter installedPrompter;
+    std::string savedTitle;
+};
 
 TEST_F(ErrorBoxesTest, ErrorBoxesAreCaptionedWithTheCurrentTitle) {
     ExpectError("Paste canceled");

@@ -34,14 +34,6 @@ std::vector<std::uint32_t> Counts(RegistryStore& store, StoreKey key) {
     return {info.subKeys, info.maxSubKeyLen, info.values, info.maxValueNameLen, info.maxValueLen};
 }
 
-// path with "\d" added until it lies `depth` levels below its root; path
-// itself lies at `level`.
-std::string Deepen(std::string path, std::size_t level, std::size_t depth) {
-    for (; level < depth; ++level)
-        path += "\\d";
-    return path;
-}
-
 }  // namespace
 
 void StoreConformanceTest::SetUp() {

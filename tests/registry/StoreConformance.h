@@ -38,6 +38,14 @@ inline void PrintTo(const StoreUnderTest& store, std::ostream* out) {
     *out << store.name;
 }
 
+// path with "\d" added until it lies `depth` levels below its root; path
+// itself lies at `level`.
+inline std::string Deepen(std::string path, std::size_t level, std::size_t depth) {
+    for (; level < depth; ++level)
+        path += "\\d";
+    return path;
+}
+
 inline std::string StoreUnderTestName(const ::testing::TestParamInfo<StoreUnderTest>& info) {
     return info.param.name;
 }

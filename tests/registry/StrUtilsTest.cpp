@@ -1,7 +1,5 @@
 #include "StrUtils.h"
 
-#include "Exception.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -59,49 +57,6 @@ TEST(SplitOffTokenTest, TakesThePartBeforeTheFirstDelimiter) {
         EXPECT_EQ(SplitOffToken(text, c.delimiters), c.token) << c.text;
         EXPECT_EQ(text, c.rest) << c.text;
     }
-}
-
-// Inserted text is not searched again; letter case counts.
-TEST(ReplaceTextTest, ReplacesEveryOccurrenceOnce) {
-    const struct {
-        std::string text, find, replacement, result;
-    } cases[] = {
-        {"abab", "ab", "abab", "abababab"},
-        {"aaaa", "aa", "a", "aa"},
-        {"Path PATH path", "path", "dir", "Path PATH dir"},
-        {"Path PATH", "", "x", "Path PATH"},
-        {"a b c", " ", "", "abc"},
-        {"%1 and %1", "%1", "\"%1\"", "\"%1\" and \"%1\""},
-    };
-    for (const auto& c : cases) {
-        std::string text = c.text;
-        ReplaceText(text, c.find, c.replacement);
-        EXPECT_EQ(text, c.result) << c.text;
-    }
-}
-
-TEST(StrToIntOrZeroTest, ReadsDecimalAndDollarHexOtherwiseZero) {
-    EXPECT_EQ(StrToIntOrZero("42"), 42);
-    EXPECT_EQ(StrToIntOrZero("-7"), -7);
-    EXPECT_EQ(StrToIntOrZero("$1F"), 31);
-    EXPECT_EQ(StrToIntOrZero("$FFFFFFFF"), -1);
-    EXPECT_EQ(StrToIntOrZero(""), 0);
-    EXPECT_EQ(StrToIntOrZero("12a"), 0);
-    EXPECT_EQ(StrToIntOrZero("$"), 0);
-    EXPECT_EQ(StrToIntOrZero("2147483648"), 0);
-    EXPECT_THROW(StrToInt("x"), EConvertError);
-}
-
-TEST(SmallTextHelpersTest, LastCharPosAndLeftText) {
-    EXPECT_EQ(LastCharPos("a\\b\\c", '\\'), 4);
-    EXPECT_EQ(LastCharPos("\\", '\\'), 1);
-    EXPECT_EQ(LastCharPos("abc", '\\'), 0);
-    EXPECT_EQ(LastCharPos("", '\\'), 0);
-
-    EXPECT_EQ(LeftText("abcdef", 3), "abc");
-    EXPECT_EQ(LeftText("abc", 10), "abc");
-    EXPECT_EQ(LeftText("abc", 0), "");
-    EXPECT_EQ(LeftText("abc", -2), "");
 }
 
 }  // namespace

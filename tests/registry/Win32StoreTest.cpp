@@ -41,14 +41,6 @@ using namespace zanver::test;
 constexpr const char* kBase = "Software\\ZanverWin32StoreTest";
 constexpr const char* kClasses = "ZanverWin32StoreTest";
 
-// A path of `levels` key names.
-std::string Levels(std::size_t levels) {
-    std::string path = "d";
-    for (std::size_t i = 1; i < levels; ++i)
-        path += "\\d";
-    return path;
-}
-
 // Works below HKEY_CURRENT_USER\<kBase> and HKEY_CLASSES_ROOT\<kClasses>,
 // removed with the API itself before and after each test.
 class Win32StoreTest : public ::testing::Test {
@@ -84,22 +76,23 @@ TEST_F(Win32StoreTest, DepthCountsFromTheRootThroughOpenedHandles) {
     // level 2, so 510 more levels are allowed below it and no more.
     Key base(store), deep(store), reopened(store), same(store), key(store);
     ASSERT_EQ(Create(store, kCurrentUser, kBase, base), kSuccess);
-    ASSERT_EQ(Create(store, base, Levels(500), deep), kSuccess);
-    ASSERT_EQ(Open(store, kCurrentUser, std::string(kBase) + "\\" + Levels(500), reopened),
+    ASSERT_EQ(Create(store, base, Deepen("d", 1, 500), deep), kSuccess);
+    ASSERT_EQ(Open(store, kCurrentUser, std::string(kBase) + "\\" + Deepen("d", 1, 500), reopened),
               kSuccess);
     ASSERT_EQ(Open(store, reopened, "", same), kSuccess);
-    EXPECT_EQ(Create(store, deep, Levels(10), key), kSuccess);
+    EXPECT_EQ(Create(store, deep, Deepen("d", 1, 10), key), kSuccess);
     for (StoreKey parent : {StoreKey{deep}, StoreKey{reopened}, StoreKey{same}})
-        EXPECT_EQ(Create(store, parent, Levels(11), key), kInvalidParameter);
+        EXPECT_EQ(Create(store, parent, Deepen("d", 1, 11), key), kInvalidParameter);
 
     // Below HKEY_CLASSES_ROOT, opened or reached through HKEY_LOCAL_MACHINE,
     // a key lies two levels deeper.
     Key classes(store), machineClasses(store);
     ASSERT_EQ(Open(store, kClassesRoot, "", classes), kSuccess);
     ASSERT_EQ(Open(store, kLocalMachine, "Software\\Classes", machineClasses), kSuccess);
-    EXPECT_EQ(Create(store, classes, Levels(511), key), kInvalidParameter);
-    EXPECT_EQ(Create(store, machineClasses, Levels(511), key), kInvalidParameter);
-    EXPECT_EQ(Create(store, classes, std::string(kClasses) + "\\" + Levels(509), key), kSuccess);
+    EXPECT_EQ(Create(store, classes, Deepen("d", 1, 511), key), kInvalidParameter);
+    EXPECT_EQ(Create(store, machineClasses, Deepen("d", 1, 511), key), kInvalidParameter);
+    EXPECT_EQ(Create(store, classes, std::string(kClasses) + "\\" + Deepen("d", 1, 509), key),
+              kSuccess);
 }
 
 TEST_F(Win32StoreTest, MalformedPathsAreRefusedBeforeTheApiSeesThem) {
