@@ -33,7 +33,7 @@ namespace {
 
 constexpr const char* kBase = "Software\\ZanverRegFileWineTest";
 
-// Writes keys and values of every kind below HKEY_CURRENT_USER\\base: ASCII
+// Writes keys and values of every kind below HKEY_CURRENT_USER\base: ASCII
 // text, binary data, the types that carry no text and text outside ASCII (the
 // system's 8-bit ANSI code page on Windows). The values of each key are written
 // in the order of their names, in which Wine's registry keeps them.

@@ -329,7 +329,7 @@ TEST_P(StoreConformanceTest, EnumerationSurvivesChangesThroughAnotherHandle) {
     long rc = kSuccess;
     for (std::uint32_t index = 1;
          index < 100 && (rc = store->EnumKey(reader, index, name)) == kSuccess; ++index)
-        EXPECT_TRUE(std::regex_match(name, std::regex("k[0-9]|m1?[0-9]"))) << name;  // created
+        EXPECT_TRUE(std::regex_match(name, std::regex("k[0-9]|m1?[0-9]"))) << name;  // one made
     EXPECT_EQ(rc, kNoMoreItems);
 }
 
