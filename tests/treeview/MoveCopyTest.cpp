@@ -305,16 +305,6 @@ TEST_F(MoveCopyTest, FailedMovesLoseNothingAndSaySo) {
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".abc", "EditFlags"));
     EXPECT_EQ(ext.FindNode(".abc\\ShellNew", false), nullptr);
     EXPECT_EQ(type.FindNode("abcfile\\EditFlags", false), nullptr);
-
-    // A copy the store cannot commit makes nothing, and says so.
-    faults.FailNth(FaultStore::Call::Commit, 1, err::kDiskFull);
-    questions.ExpectError(
-        "Could not copy key HKEY_LOCAL_MACHINE\\Software\\Classes\\abcfile\\shell to "
-        "HKEY_LOCAL_MACHINE\\Software\\Classes\\.abc\\shell. " +
-        ErrorText(err::kDiskFull) + ".");
-    DragDrop(type, Node(type, "abcfile\\shell"), ext, Node(ext, ".abc"), false);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".abc\\shell"));
-    EXPECT_EQ(ext.FindNode(".abc\\shell", false), nullptr);
 }
 
 TEST_F(MoveCopyTest, EscapeCancelsTheDragWithoutAnyChange) {

@@ -446,32 +446,5 @@ TEST_F(RegTreeViewTest, RenameValueChangesLetterCaseThroughATemporaryName) {
     EXPECT_EQ(store.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegTreeViewTest, InPlaceEditReachesTheOwnerAndTheNode) {
-    SetText(HKEY_CLASSES_ROOT, "a", "v", "\"old\"");
-    view.RefreshPath("a", false);
-    TRegTreeNode* node = Node("a\\v");
-    Names edited;
-    view.OnEdited = [&](TRegTreeView* sender, TRegTreeNode* target, std::string& text) {
-        EXPECT_EQ(sender, &view);
-        EXPECT_EQ(target, node);
-        edited.push_back(text);
-        text += "5";  // the owner may change what is stored
-    };
-    ASSERT_TRUE(gui::ShowAndFocus(&view));
-    view.Select(node);
-    gui::PressKey(&view, Qt::Key_F2);
-    auto* editor = view.viewport()->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
-    gui::PressKey(editor, Qt::Key_A, Qt::ControlModifier);
-    gui::Type(editor, "v = dword: 0000000");
-    gui::PressKey(editor, Qt::Key_Return);
-    gui::ProcessEvents();
-    EXPECT_EQ(edited, Names{"v = dword: 0000000"});
-    EXPECT_EQ(node->Text(), "v = dword: 00000005");
-    EXPECT_EQ(node->ValueType, 4);
-    EXPECT_EQ(node->ImageIndex(), kImageBinary);
-    EXPECT_FALSE(view.IsEditing());
-}
-
 }  // namespace
 }  // namespace zanver
