@@ -315,31 +315,8 @@ TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
     expectDelete("c");
     undoAll();
 
-    // A value whose key's creation was declined makes the key all the same:
-    // undo takes the key.
-    OptionFlags &= ~kOptionNoConfirmPaste;
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    gui::SetClipboard("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\a]\r\n\"v\"=\"1\"\r\n");
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\a\\?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::No);
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\a\\v with value \"1\"?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::Yes);
-    w.RegTreeViewPaste();
-    EXPECT_EQ(ValueOf("txtfile\\Misc\\a", "v"), "1");
-    expectDelete("a");
-    undoAll();
-    OptionFlags |= kOptionNoConfirmPaste;
-
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
-    // A key whose first value the store refuses was made all the same.
-    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    gui::SetClipboard(keys);
-    EXPECT_NE(ErrorOf([&] { w.RegTreeViewPaste(); }), "no error");
-    ASSERT_EQ(UndoList.Count(), 1);
-    undoAll();  // the key has no node to ask about
-
     // A value the store refuses: only what was written is recorded.
     faults.FailNth(FaultStore::Call::SetValue, 2, err::kAccessDenied);
     tree->Select(FileTypeNode("txtfile\\Misc"));

@@ -213,8 +213,6 @@ TEST_F(SelectionTest, NamesAreNormalisedOrRefused) {
     EXPECT_EQ(w.CheckFileTypeName(" ", false), "");
     EXPECT_EQ(w.CheckFileTypeName("uNKNOWN", false), "Unknown");
     EXPECT_EQ(w.CheckFileTypeName(" clsid\\{x}\\y", false), "clsid\\{x}\\y");
-    EXPECT_EQ(ErrorOf([&] { w.SelectExtension("a\\b", 0); }),
-              "A file name extension cannot contain a backslash (\\).");
     EXPECT_EQ(ErrorOf([&] { w.CheckFileTypeName("a\\b", true); }),
               "A file type cannot contain a backslash (\\) unless it starts with CLSID\\");
     EXPECT_EQ(ErrorOf([&] { w.RequireExtension(); }),
