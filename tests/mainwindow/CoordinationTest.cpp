@@ -250,15 +250,6 @@ TEST_F(CoordinationTest, PasteRecordsWhatItCreated) {
     gui::PressKey(editor, Qt::Key_Escape);
     gui::ProcessEvents();
     EXPECT_TRUE(UndoList.Empty());
-
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    // Nothing created, nothing recorded; the fields follow the selection.
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\Pasted\\?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::No);
-    fields.clear();
-    w.RegTreeViewPaste();
-    EXPECT_TRUE(UndoList.Empty());
-    EXPECT_EQ(fields, Fields{ServerCheck});
 }
 
 TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
