@@ -148,10 +148,6 @@ TEST_F(CoordinationTest, TopNodeEventsSelectWhatTheTreesShow) {
     EXPECT_EQ(w.CurFileType, "Paint.Picture");
     w.RegTreeViewFileTypeNodeChanged(0, "txtfile", nullptr);
     EXPECT_EQ(w.CurFileType, "txtfile");
-    w.SelectExtension(".cls", 0);
-    w.SelectFileType("txtfile", SelNoFileTypeTree);  // the tree stays below CLSID
-    w.RegTreeViewFileTypeNodeChanged(0, "{00021401-0000-0000-C000-000000000046}", nullptr);
-    EXPECT_EQ(w.CurFileType, kShortcutClass);
 }
 
 TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {

@@ -9,7 +9,6 @@
 
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "MainWindowFixture.h"
 #include "Options.h"

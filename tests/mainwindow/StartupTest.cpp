@@ -28,7 +28,6 @@
 #include "UndoBackup.h"
 #include "Vocabulary.h"
 #include "WindowHost.h"
-#include "ZVRegTreeView.h"
 
 namespace zanver {
 namespace {

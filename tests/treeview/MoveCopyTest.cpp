@@ -320,13 +320,5 @@ TEST_F(MoveCopyTest, EscapeCancelsTheDragWithoutAnyChange) {
     EXPECT_EQ(Children(type.TopNode()), before);
 }
 
-TEST_F(MoveCopyTest, ADragFromElsewhereIsRefused) {
-    QMimeData mime;
-    mime.setData("application/x-zanver-regtreeview", "1 2");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(type.viewport(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-}
-
 }  // namespace
 }  // namespace zanver
