@@ -36,12 +36,6 @@ TEST(StatusLineTest, HigherOrEqualLevelsReplaceLowerOnesAndClearingFollowsTheSho
     EXPECT_EQ(line.Color(), StatusColor::SystemButtonFace());
 }
 
-TEST(ConfirmTest, FormatFillsPlaceholdersInOrder) {
-    EXPECT_EQ(FormatTexts("Set %s of %s to %s?", {"value", "HKEY_CLASSES_ROOT\\.a\\", "\"%s\""}),
-              "Set value of HKEY_CLASSES_ROOT\\.a\\ to \"%s\"?");
-    EXPECT_EQ(FormatTexts("100%% %s", {}), "100% ");
-}
-
 class CoreQuestionsTest : public ConfirmFixture {};
 
 TEST_F(CoreQuestionsTest, ConfirmationAsksOnlyWhenOn) {

@@ -138,14 +138,10 @@ TEST_F(SetValueConfirmedTest, AsksWritesAndRecordsByWhatExistedBefore) {
 TEST_F(SetValueConfirmedTest, MalformedTextIsRefusedBeforeAnyQuestion) {
     SetText(HKEY_CLASSES_ROOT, ".old", "", "\"oldfile\"");
     const std::string before = memory.Dump();
-    for (const auto& [text, message] :
-         {std::pair{"dword: 12x", "Could not covert $12x to DWORD"},
-          std::pair{"\"unterminated", "Unterminated string or extra input: \"unterminated"},
-          std::pair{"hex: 0g", "Could not convert byte 1 starting at: 0g"}}) {
-        for (const std::string key : {".old", ".new"})
-            EXPECT_EQ(ErrorOf([&] { Set(key, "", "file type", "extension", text); }), message)
-                << key;
-    }
+    for (const std::string key : {".old", ".new"})
+        EXPECT_EQ(ErrorOf([&] { Set(key, "", "file type", "extension", "dword: 12x"); }),
+                  "Could not covert $12x to DWORD")
+            << key;
     EXPECT_EQ(memory.Dump(), before);
     EXPECT_TRUE(UndoList.Empty());
 }

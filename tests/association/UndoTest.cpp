@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramState.h"
 #include "Undo.h"
 #include "UndoGroup.h"
 
@@ -28,12 +29,7 @@ class LoggingControl : public UndoControl {
 
 class UndoTest : public ::testing::Test {
   protected:
-    UndoTest() { UndoGroupDepth = 0; }
-    ~UndoTest() override {
-        SetActiveControlSource(nullptr);
-        while (!UndoList.Empty())
-            UndoList.RemoveLast();
-    }
+    ~UndoTest() override { SetActiveControlSource(nullptr); }
 
     // A procedure that logs "undo " + the record's value and answers `result`.
     UndoProcedure Logging(bool result = true) {
@@ -50,14 +46,9 @@ class UndoTest : public ::testing::Test {
         AddUndo(list, nullptr, description, "", std::move(undo), nullptr);
         UndoGroupDepth = 0;
     }
-    std::vector<std::string> Descriptions() const {
-        std::vector<std::string> result;
-        for (int i = 0; i < list.Count(); ++i)
-            result.push_back(list.Descriptions(i));
-        return result;
-    }
 
-    TZVUndoList list;
+    test::ProgramState state;  // an empty program undo list, outside any group
+    TZVUndoList& list = UndoList;
     std::vector<std::string> log;
 };
 
@@ -73,7 +64,7 @@ TEST_F(UndoTest, FailedProcedureKeepsItsRecordAndIsCalledAgain) {
     PerformUndo(list);
     PerformUndo(list);
     EXPECT_THAT(log, ElementsAre("try", "try"));
-    EXPECT_THAT(Descriptions(), ElementsAre("change first", "stubborn"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change first", "stubborn"));
 
     succeed = true;
     PerformUndo(list);  // chained: goes on to the record before it
@@ -90,7 +81,7 @@ TEST_F(UndoTest, ExceptionKeepsTheRaisingRecordAndDropsThoseUndoneBefore) {
 
     EXPECT_THROW(PerformUndo(list), std::runtime_error);
     EXPECT_THAT(log, ElementsAre("undo newest"));
-    EXPECT_THAT(Descriptions(), ElementsAre("change base", "raises"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change base", "raises"));
 }
 
 TEST_F(UndoTest, ProcedureThatRecordsOrWithdrawsLeavesTheOtherEntriesAlone) {
@@ -105,7 +96,7 @@ TEST_F(UndoTest, ProcedureThatRecordsOrWithdrawsLeavesTheOtherEntriesAlone) {
         },
         nullptr);
     PerformUndo(list);
-    EXPECT_THAT(Descriptions(), ElementsAre("change kept", "side effect"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change kept", "side effect"));
 
     // One that withdraws its own record while it runs.
     AddUndo(
@@ -118,7 +109,7 @@ TEST_F(UndoTest, ProcedureThatRecordsOrWithdrawsLeavesTheOtherEntriesAlone) {
         nullptr);
     PerformUndo(list);
     EXPECT_THAT(log, ElementsAre("still readable w"));
-    EXPECT_THAT(Descriptions(), ElementsAre("change kept", "side effect"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change kept", "side effect"));
 }
 
 TEST_F(UndoGroupTest, OneUndoTakesBackTheWholeGroupAndRefocuses) {
@@ -132,13 +123,13 @@ TEST_F(UndoGroupTest, OneUndoTakesBackTheWholeGroupAndRefocuses) {
         EXPECT_TRUE(group.Recorded());
     }
     EXPECT_EQ(UndoGroupDepth, 0);
-    EXPECT_THAT(Descriptions(),
+    EXPECT_THAT(test::UndoDescriptions(),
                 ElementsAre("change earlier", "change focus", "change 1", "change 2"));
 
     PerformUndo(list);
     EXPECT_THAT(log,
                 ElementsAre("focus inside", "undo 2", "focus inside", "undo 1", "focus before"));
-    EXPECT_THAT(Descriptions(), ElementsAre("change earlier"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change earlier"));
 }
 
 TEST_F(UndoGroupTest, NestedGroupsChainIntoTheOuterMarkerAndEmptyOnesLeaveNoMarker) {
@@ -157,7 +148,7 @@ TEST_F(UndoGroupTest, NestedGroupsChainIntoTheOuterMarkerAndEmptyOnesLeaveNoMark
         EXPECT_EQ(UndoGroupDepth, 1);
     }
     EXPECT_EQ(UndoGroupDepth, 0);
-    EXPECT_THAT(Descriptions(),
+    EXPECT_THAT(test::UndoDescriptions(),
                 ElementsAre("change focus", "change a", "change focus", "change b"));
 
     PerformUndo(list);
@@ -178,7 +169,8 @@ TEST_F(UndoGroupTest, FailedOperationRestoresDepthAndKeepsOnlyRealRecords) {
             std::runtime_error);
         EXPECT_EQ(UndoGroupDepth, 0);
     }
-    EXPECT_THAT(Descriptions(), ElementsAre("change earlier", "change focus", "change done"));
+    EXPECT_THAT(test::UndoDescriptions(),
+                ElementsAre("change earlier", "change focus", "change done"));
 }
 
 TEST_F(UndoGroupTest, OperationThatUndoesItselfLeavesEarlierRecords) {
@@ -189,7 +181,7 @@ TEST_F(UndoGroupTest, OperationThatUndoesItselfLeavesEarlierRecords) {
         PerformUndo(list);  // takes back the partial work and the marker
     }
     EXPECT_THAT(log, ElementsAre("undo partial"));
-    EXPECT_THAT(Descriptions(), ElementsAre("change earlier"));
+    EXPECT_THAT(test::UndoDescriptions(), ElementsAre("change earlier"));
 }
 
 TEST_F(UndoGroupTest, DefaultGroupUsesTheProgramListAndActiveControl) {

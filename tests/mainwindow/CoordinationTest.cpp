@@ -148,10 +148,6 @@ TEST_F(CoordinationTest, TopNodeEventsSelectWhatTheTreesShow) {
     EXPECT_EQ(w.CurFileType, "Paint.Picture");
     w.RegTreeViewFileTypeNodeChanged(0, "txtfile", nullptr);
     EXPECT_EQ(w.CurFileType, "txtfile");
-    w.SelectExtension(".cls", 0);
-    w.SelectFileType("txtfile", SelNoFileTypeTree);  // the tree stays below CLSID
-    w.RegTreeViewFileTypeNodeChanged(0, "{00021401-0000-0000-C000-000000000046}", nullptr);
-    EXPECT_EQ(w.CurFileType, kShortcutClass);
 }
 
 TEST_F(CoordinationTest, DeletingAndCreatingTopKeys) {
@@ -250,15 +246,6 @@ TEST_F(CoordinationTest, PasteRecordsWhatItCreated) {
     gui::PressKey(editor, Qt::Key_Escape);
     gui::ProcessEvents();
     EXPECT_TRUE(UndoList.Empty());
-
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    // Nothing created, nothing recorded; the fields follow the selection.
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\Pasted\\?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::No);
-    fields.clear();
-    w.RegTreeViewPaste();
-    EXPECT_TRUE(UndoList.Empty());
-    EXPECT_EQ(fields, Fields{ServerCheck});
 }
 
 TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
@@ -315,31 +302,8 @@ TEST_F(CoordinationTest, EveryPasteThatWroteCanBeUndoneAsAWhole) {
     expectDelete("c");
     undoAll();
 
-    // A value whose key's creation was declined makes the key all the same:
-    // undo takes the key.
-    OptionFlags &= ~kOptionNoConfirmPaste;
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    gui::SetClipboard("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\a]\r\n\"v\"=\"1\"\r\n");
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\a\\?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::No);
-    Expect(AppTitle(), "Create HKEY_CLASSES_ROOT\\txtfile\\Misc\\a\\v with value \"1\"?",
-           MessageButtons::YesNoCancelAll, MessageIcon::Question, MessageResult::Yes);
-    w.RegTreeViewPaste();
-    EXPECT_EQ(ValueOf("txtfile\\Misc\\a", "v"), "1");
-    expectDelete("a");
-    undoAll();
-    OptionFlags |= kOptionNoConfirmPaste;
-
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
-    // A key whose first value the store refuses was made all the same.
-    faults.FailNth(FaultStore::Call::SetValue, 1, err::kAccessDenied);
-    tree->Select(FileTypeNode("txtfile\\Misc"));
-    gui::SetClipboard(keys);
-    EXPECT_NE(ErrorOf([&] { w.RegTreeViewPaste(); }), "no error");
-    ASSERT_EQ(UndoList.Count(), 1);
-    undoAll();  // the key has no node to ask about
-
     // A value the store refuses: only what was written is recorded.
     faults.FailNth(FaultStore::Call::SetValue, 2, err::kAccessDenied);
     tree->Select(FileTypeNode("txtfile\\Misc"));

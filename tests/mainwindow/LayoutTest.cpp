@@ -1,25 +1,20 @@
-// The frame of the main window: disabled fields, the tool bar's two layouts,
-// the captions and widths of the panels' fields, the splitter and the undo
-// key.
-#include <QAction>
+// The frame of the main window: the tool bar's two layouts, the captions and
+// widths of the panels' fields, the splitter and the undo key.
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "MainWindowFixture.h"
 #include "Options.h"
 #include "QtText.h"
 #include "RegistryAccess.h"
 #include "Undo.h"
-#include "ZVCheckBox.h"
 #include "ZVComboBox.h"
 #include "ZVEdit.h"
 #include "ZVRegTreeView.h"
@@ -29,26 +24,6 @@ namespace {
 
 std::string Caption(const QLabel* label) {
     return FromQString(label->text());
-}
-
-TEST_F(MainWindowTest, FieldsWithoutEditingAndMostMenuItemsAreDisabled) {
-    TZVFormMain& w = Open();
-    // Fields whose editing is not built take no input and show nothing.
-    w.SelectExtension(".txt", 0);
-    for (QWidget* field : std::initializer_list<QWidget*>{
-             w.EditApplication, w.ButtonOpenAs, w.ComboMimeType, w.ComboNewTemplate,
-             w.ButtonBrowseNewTemplate, w.BitBtnIcon, w.ComboShowExt, w.ComboAction,
-             w.EditActionDescr, w.ComboCmd, w.ButtonBrowseCmd, w.ButtonDDE, w.CheckBoxConfirmOpen})
-        EXPECT_FALSE(field->isEnabled()) << FromQString(field->objectName());
-    for (TZVEntryControl* field : std::initializer_list<TZVEntryControl*>{
-             w.EditApplication, w.ComboMimeType, w.ComboNewTemplate, w.ComboAction,
-             w.EditActionDescr, w.ComboCmd})
-        EXPECT_EQ(field->Text(), "");
-    // Of the context menu only undo and paste work at the start.
-    for (const auto& [name, enabled] :
-         {std::pair{"MenuUndo", true}, std::pair{"MenuPaste", true}, std::pair{"MenuNewKey", false},
-          std::pair{"MenuDel", false}, std::pair{"MenuMakeDefault", false}})
-        EXPECT_EQ(w.findChild<QAction*>(name)->isEnabled(), enabled) << name;
 }
 
 TEST_F(MainWindowTest, ToolBarSwitchesLayoutWhenTheFocusEntersAndLeavesATree) {

@@ -9,6 +9,9 @@
 
 #include <fstream>
 #include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ErrorOf.h"
 #include "LockFileInstances.h"
@@ -25,7 +28,6 @@
 #include "UndoBackup.h"
 #include "Vocabulary.h"
 #include "WindowHost.h"
-#include "ZVRegTreeView.h"
 
 namespace zanver {
 namespace {
@@ -49,47 +51,34 @@ class StartupTest : public MainWindowTest {
     TempFolder temp;
 };
 
-TEST_F(StartupTest, WithoutArgumentNoExtensionIsShown) {
-    TZVFormMain& w = Open();
-    EXPECT_EQ(w.CmdLinePath + w.CurExt + FromQString(w.windowTitle()), "Zanver");
-    EXPECT_FALSE(w.RegTreeViewExt->isEnabled());
+TEST_F(StartupTest, TheArgumentSelectsItsExtensionInLowerCaseOrTheFolderType) {
+    // "title|start extension|extension|file type"; the file need not exist,
+    // and a name ending in its dot shows nothing, as in the extension box.
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"", "Zanver|||Unknown"},
+        {temp.File("Notes.TXT"), "Zanver .txt|.txt|.txt|txtfile"},
+        {temp.File("notes."), "Zanver|||Unknown"},
+        {temp.Path().string(), "Zanver|||Folder"},
+        {"/", "Zanver|||Drive"},
+    };
+    for (const auto& [argument, shown] : rows) {
+        TZVFormMain& w = argument.empty() ? Open() : Open({argument});
+        EXPECT_EQ(w.CmdLinePath, argument);
+        EXPECT_EQ(
+            FromQString(w.windowTitle()) + "|" + w.StartExt + "|" + w.CurExt + "|" + w.CurFileType,
+            shown);
+    }
     EXPECT_TRUE(
         std::regex_match(UndoBackupBase, std::regex(R"(Software\\KQ\\Zanver\\Undo\\[0-9A-F]{8})")))
         << UndoBackupBase;
-}
 
-TEST_F(StartupTest, FileArgumentSelectsItsExtensionInLowerCase) {
-    // The file need not exist; its extension counts.
-    const std::string missing = temp.File("Notes.TXT");
-    TZVFormMain& w = Open({missing});
-    EXPECT_EQ(w.CmdLinePath, missing);
-    EXPECT_EQ(w.StartExt, ".txt");
-    EXPECT_EQ(w.CurExt, ".txt");
-    EXPECT_EQ(w.CurFileType, "txtfile");
-    EXPECT_EQ(FromQString(w.windowTitle()), "Zanver .txt");
-
-    // A relative name is made absolute; a name without a dot shows nothing.
+    // A relative name is made absolute.
     const QString before = QDir::currentPath();
     QDir::setCurrent(ToQString(temp.Path().string()));
     TZVFormMain& plain = Open({"README"});
     QDir::setCurrent(before);
     EXPECT_EQ(plain.CmdLinePath, temp.File("README"));
     EXPECT_EQ(plain.CurExt, "");
-    // Nor does a name that ends in its dot, as in the extension box.
-    TZVFormMain& dotted = Open({temp.File("notes.")});
-    EXPECT_EQ(dotted.StartExt, "");
-    EXPECT_EQ(dotted.CurExt, "");
-}
-
-TEST_F(StartupTest, FolderArgumentShowsFolderOrDriveFileType) {
-    TZVFormMain& folder = Open({temp.Path().string()});
-    EXPECT_EQ(folder.CurExt, "");
-    EXPECT_EQ(folder.CurFileType, "Folder");
-    EXPECT_EQ(folder.StartExt, "");
-
-    TZVFormMain& root = Open({"/"});
-    EXPECT_EQ(root.CurExt, "");
-    EXPECT_EQ(root.CurFileType, "Drive");
 }
 
 TEST_F(StartupTest, StoredSettingsAreReadAndMistypedOnesIgnored) {

@@ -1,18 +1,15 @@
 // The association tree view: new nodes and their names, deletes with the
 // backup of deleted keys (also when the store fails half way), the in-place
 // edit records, the class identifiers of the selection and the focus; its
-// undo procedures, each against the record it is given, and random sequences
-// of changes that are all undone again.
+// undo procedures, each against the record it is given.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cstdio>
-#include <random>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -22,8 +19,6 @@
 #include "FaultStore.h"
 #include "GuiFixture.h"
 #include "KeyPaths.h"
-#include "NameRules.h"
-#include "Prompter.h"
 #include "Status.h"
 #include "StoreHelpers.h"
 #include "SystemHelpers.h"
@@ -136,13 +131,6 @@ TEST_F(ZVRegTreeViewTest, NewNodesGetFreeNamesAndCanBeUndone) {
     PerformUndo(UndoList);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "a\\New key"));
     EXPECT_EQ(UndoList.Count(), 5);
-    ExpectDelete("HKEY_CLASSES_ROOT\\a\\New key");
-    ExpectDelete("HKEY_CLASSES_ROOT\\a\\New dword");
-    PerformUndo(UndoList);
-    PerformUndo(UndoList);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "a\\New key"));
-    EXPECT_EQ(Node("a\\New dword"), nullptr);
-    EXPECT_EQ(UndoList.Count(), 3);
 }
 
 TEST_F(ZVRegTreeViewTest, NewExtensionAtTheTopOfAnEmptyTree) {
@@ -166,13 +154,6 @@ TEST_F(ZVRegTreeViewTest, NewExtensionAtTheTopOfAnEmptyTree) {
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".NewExt1", ""));
     EXPECT_EQ(UndoList.LastDescription(), "create .NewExt1");
     Escape();
-
-    // A handler that takes the node away: no edit is started.
-    view.ClearTree();
-    view.OnNodeCreated = [](TRegTreeNode*& node) { node = nullptr; };
-    questions.ExpectConfirm("Create HKEY_CLASSES_ROOT\\.NewExt2?");
-    view.CreateNew(-1, true);
-    EXPECT_EQ(view.EditControl(), nullptr);
 }
 
 TEST_F(ZVRegTreeViewTest, DeletedKeyComesBackByteForByteAndTheBackupGoes) {
@@ -230,50 +211,24 @@ TEST_F(ZVRegTreeViewTest, FailedMoveIntoTheBackupLosesNothing) {
     const std::string before = store.Dump();
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
-    // Both ways a store moves a key: its own move, and copy then delete for a
-    // store that has none.
-    for (const bool nativeMove : {true, false}) {
-        int failures = 0;
-        int halfMoved = 0;  // the copy was whole, the original lost part of itself
-        const std::vector<Call> kinds =
-            nativeMove
-                ? std::vector<Call>{Call::MoveKey, Call::CreateKey, Call::DeleteKey, Call::Commit}
-                : std::vector<Call>{Call::CreateKey, Call::SetValue, Call::EnumValue,
-                                    Call::DeleteKey, Call::Commit};
-        for (const Call kind : kinds) {
-            for (int n = 1; n <= 40; ++n) {
-                SCOPED_TRACE(testing::Message() << "native move " << nativeMove << " call kind "
-                                                << static_cast<int>(kind) << " n " << n);
-                view.RefreshPath("txtfile", false);
-                faults.ClearFaults();
-                if (!nativeMove)
-                    faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
-                faults.FailNth(kind, n, err::kAccessDenied);
-                const bool failed =
-                    ErrorOf([&] { view.DeleteKeyUndoable("txtfile\\shell"); }) != "no error";
-                faults.ClearFaults();
-                if (failed) {
-                    ++failures;
-                    halfMoved += kind == Call::DeleteKey ? 1 : 0;
-                    // The original is whole (checked below), no record made.
-                    EXPECT_TRUE(UndoList.Empty());
-                    EXPECT_NE(view.FindNode("txtfile\\shell\\open\\command", true), nullptr);
-                } else {
-                    ASSERT_EQ(UndoList.Count(), 1);
-                    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "txtfile\\shell"));
-                    PerformUndo(UndoList);
-                }
-                // The backup area is empty again.
-                ASSERT_EQ(store.Dump(), before);
-            }
-        }
-        if (nativeMove) {
-            EXPECT_GE(failures, 1);  // the move itself failed
-        } else {
-            // Both a failed copy and a failed delete of the original were met.
-            EXPECT_GT(failures, 8);
-            EXPECT_GT(halfMoved, 2);
-        }
+    // The store's own move fails; for a store without a move, the copy fails
+    // half way, or the delete of the original after a whole copy.
+    for (const auto& [copy, kind, n] :
+         {std::tuple{false, Call::MoveKey, 1}, std::tuple{true, Call::SetValue, 20},
+          std::tuple{true, Call::DeleteKey, 3}}) {
+        SCOPED_TRACE(testing::Message() << "call kind " << static_cast<int>(kind));
+        view.RefreshPath("txtfile", false);
+        if (copy)
+            faults.FailNth(Call::MoveKey, 1, err::kCallNotImplemented);
+        faults.FailNth(kind, n, err::kAccessDenied);
+        EXPECT_NE(ErrorOf([&] { view.DeleteKeyUndoable("txtfile\\shell"); }), "no error");
+        EXPECT_FALSE(faults.FaultsPending());
+        faults.ClearFaults();
+        // No record, the node stays, the original is whole and the backup
+        // area empty again.
+        EXPECT_TRUE(UndoList.Empty());
+        EXPECT_NE(view.FindNode("txtfile\\shell\\open\\command", true), nullptr);
+        EXPECT_EQ(store.Dump(), before);
     }
 }
 
@@ -301,9 +256,6 @@ TEST_F(ZVRegTreeViewTest, DeletingValuesAndConfirmedKeysAsksAndRecords) {
     EXPECT_EQ(Caption("a"), "a");
     ASSERT_EQ(UndoList.Count(), 1);
     EXPECT_EQ(UndoList.LastDescription(), "delete HKEY_CLASSES_ROOT\\a\\");
-    // A value that is not there: nothing asked, nothing recorded, true.
-    EXPECT_TRUE(view.DeleteValueUndoable("a", "missing"));
-    EXPECT_EQ(UndoList.Count(), 1);
 
     // A value node: the record is made from what the registry holds, not
     // from the caption.
@@ -447,7 +399,6 @@ TEST_F(ZVRegTreeViewTest, SelectionShowsTheClassesItNames) {
     SetText(HKEY_CLASSES_ROOT, "CLSID\\" + known, "", "\"Known thing\"");
     SetText(HKEY_CLASSES_ROOT, "a", "one", "\"" + known + "\"");
     SetText(HKEY_CLASSES_ROOT, "a", "two", "\"x{y} " + known + " and " + unknown + "\"");
-    SetText(HKEY_CLASSES_ROOT, "a", "none", "\"{short}\"");
     view.RefreshPath("a", false);
 
     view.Select(Node("a\\one"));
@@ -456,8 +407,6 @@ TEST_F(ZVRegTreeViewTest, SelectionShowsTheClassesItNames) {
     view.Select(Node("a\\two"));
     EXPECT_EQ(status.back(),
               std::make_pair(unknown + " not found. " + known + " is Known thing. ", 6));
-    view.Select(Node("a\\none"));
-    EXPECT_EQ(status.back(), std::make_pair(std::string(), 1));
 }
 
 TEST_F(ZVRegTreeViewTest, ShowKeyOpensOnlyANewTopAndTheFocusSelectsIt) {
@@ -488,30 +437,6 @@ TEST_F(ZVRegTreeViewTest, ShowKeyOpensOnlyANewTopAndTheFocusSelectsIt) {
     ASSERT_FALSE(status.empty());
     EXPECT_EQ(status.back(), std::make_pair(std::string("Tree of the key"), 0));
 }
-
-// The lines of the store dump, each value's with its key's, in sorted order:
-// the registry has no way to put a value back at its former place, so a
-// value deleted (or renamed) and restored comes last among its key's values.
-Names SortedDump(const std::string& dump) {
-    std::istringstream lines(dump);
-    Names out;
-    std::string key;
-    for (std::string line; std::getline(lines, line);)
-        out.push_back(line.rfind('[', 0) == 0 ? (key = line) : key + line);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-// Answers Ok where there is no Yes, and Cancel to Retry-Cancel.
-class YesPrompter : public Prompter {
-  public:
-    MessageResult Ask(const MessageRequest& request) override {
-        if (request.buttons == MessageButtons::Ok || request.buttons == MessageButtons::OkCancel)
-            return MessageResult::Ok;
-        return request.buttons == MessageButtons::RetryCancel ? MessageResult::Cancel
-                                                              : MessageResult::Yes;
-    }
-};
 
 class RecordingHost : public WindowHost {
   public:
@@ -585,12 +510,8 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
         }
         ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, "a"));
     }
-    // A value created under a name with a backslash goes again.
-    SetText(HKEY_CLASSES_ROOT, "b", "", "\"B\"");
-    EXPECT_TRUE(view.WriteValueUndoable("b", "C:\\x.dll", "\"x\""));
-    PerformUndo(UndoList);
-    EXPECT_EQ(ValueNamesOf(HKEY_CLASSES_ROOT, "b"), Names{""});
     // A removal the store refuses says so and keeps its record.
+    SetText(HKEY_CLASSES_ROOT, "b", "", "\"B\"");
     EXPECT_TRUE(view.WriteValueUndoable("b", "C:\\x.dll", "\"x\""));
     FaultStore faults(store);
     ScopedActiveStore useFaults(faults);
@@ -598,18 +519,6 @@ TEST_F(ZVTreeUndoTest, DeletesAndOverwritesComeBackWithTheirExactTypeAndBytes) {
     EXPECT_EQ(ErrorOf([] { PerformUndo(UndoList); }),
               "Failed to delete HKEY_CLASSES_ROOT\\b\\C:\\x.dll. " + ErrorText(err::kAccessDenied));
     EXPECT_EQ(UndoList.Count(), 1);
-}
-
-TEST_F(ZVTreeUndoTest, RecordsOfAViewThatIsGoneAreDroppedWhenUndone) {
-    SetText(HKEY_CLASSES_ROOT, "a", "v", "\"old\"");
-    {
-        TZVRegTreeView gone;
-        gone.RefreshPath("a", false);
-        EXPECT_TRUE(gone.WriteValueUndoable("a", "v", "\"new\""));
-    }
-    PerformUndo(UndoList);
-    EXPECT_TRUE(UndoList.Empty());
-    EXPECT_EQ(ReadValueText(HKEY_CLASSES_ROOT, "a", "v", false), "\"new\"");
 }
 
 TEST_F(ZVTreeUndoTest, RestoreValueOfAnotherRootRefreshesTheApplicationOverride) {
@@ -719,116 +628,6 @@ TEST_F(ZVTreeUndoTest, KeyBelowAClassPathComesBackAndItsBackupGoes) {
     EXPECT_EQ(store.Dump(), before);
     EXPECT_NE(Node(key + "\\InProcServer32"), nullptr);
 }
-
-// Random sequences of changes through the view, then Undo until the list is
-// empty: the store is as it was.
-class ZVTreeUndoPropertyTest : public ZVTreeUndoTest,
-                               public ::testing::WithParamInterface<unsigned> {};
-
-TEST_P(ZVTreeUndoPropertyTest, UndoingEverythingRestoresTheStore) {
-    OptionFlags = kOptionConfirmWrites;  // every question asked, and answered Yes
-    YesPrompter yes;
-    ScopedPrompter useYes(yes);
-    std::mt19937 random(GetParam());
-    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-
-    // Values whose display form drops bytes, which undo must put back; names
-    // a record could split wrongly, and a value named like a subkey.
-    const char* const values[][3] = {{"top", "", "\"Top\""},
-                                     {"top", "v1", "dword: 00000001"},
-                                     {"top", "v2", "\"two\""},
-                                     {"top\\k1", "", "\"K1\""},
-                                     {"top\\k1", "x", "hex: 01,02,03"},
-                                     {"top\\k1\\deep\\deeper", "y", "expandable string: \"%a%\""},
-                                     {"top\\k2", "z", "multiple strings: 61,00,00,00"},
-                                     {"top\\k2", "", "hex(1): 61,00,62,00"},
-                                     {"top\\k2", "none", "hex(0): 01,02,03"},
-                                     {"top\\k1", "short", "hex(4): 01,02,03"},
-                                     {"top\\k1", "link", "hex(6): 61,00"},
-                                     {"top\\k2", "a=b", "\"eq\""},
-                                     {"top\\k2", " v ", "\"blanks\""},
-                                     {"top\\twin", "", "\"key\""},
-                                     {"top", "twin", "\"value\""}};
-    for (const auto& [key, name, text] : values)
-        SetText(HKEY_CLASSES_ROOT, key, name, text);
-    const std::string before = store.Dump();
-    view.RefreshPath("top", false);
-    view.expandAll();
-    ASSERT_TRUE(gui::ShowAndFocus(&view));
-
-    const Names texts = {"\"s\"", "dword: 0000FFFF", "hex: 0A", "expandable string: \"e\"", "\"\""};
-    bool valuesMoved = false;
-    for (int step = 0; step < 40; ++step) {
-        if (view.IsEmpty())
-            view.RefreshPath("top", false);
-        if (view.IsEmpty())
-            break;
-        std::vector<TRegTreeNode*> all;
-        std::vector<TRegTreeNode*> todo = {view.TopNode()};
-        while (!todo.empty()) {
-            all.push_back(todo.back());
-            todo.pop_back();
-            for (int i = 0; i < all.back()->childCount(); ++i)
-                todo.push_back(all.back()->Child(i));
-        }
-        TRegTreeNode* node = all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))];
-        const int action = pick(6);
-        SCOPED_TRACE(testing::Message()
-                     << "step " << step << " action " << action << " on " << node->NodePath());
-        if (action == 0) {
-            view.Select(node);
-            const int types[] = {-1, 1, 2, 4};
-            view.CreateNew(types[pick(4)], false);
-            Escape();
-        } else if (action == 1 && node != view.TopNode()) {
-            valuesMoved = valuesMoved || !node->IsKey();
-            view.DeleteNodeUndoable(node, true);
-        } else if (action == 2) {
-            const std::string keyPath = node->IsKey() ? node->NodePath() : node->KeyPath();
-            const std::string name = node->IsKey() ? (pick(2) ? "" : "w") : node->ValueName();
-            view.WriteValueUndoable(keyPath, name, texts[static_cast<std::size_t>(pick(5))]);
-        } else if (action == 3 && !node->IsKey()) {
-            // A value rename as the main window records it.
-            const std::string oldName = node->ValueName();
-            const std::string newName = pick(2) ? oldName + "r" : "R" + oldName.substr(1);
-            const std::string keyPath = node->KeyPath();
-            if (!SameName(oldName, newName) && ValueExists(HKEY_CLASSES_ROOT, keyPath, newName))
-                continue;
-            view.RenameValue(keyPath, oldName, newName);
-            valuesMoved = true;
-            node->SetText(newName + " = " + node->NodeValue());
-            AddUndo(UndoList, &view, "rename", JoinUndoFields({keyPath, oldName, newName}),
-                    TZVRegTreeView::UndoValueRename, &view);
-        } else if (action == 4 && node->IsKey() && node != view.TopNode()) {
-            // A key rename as the main window records it.
-            const std::string oldPath = node->NodePath();
-            const std::string newPath = oldPath + "n";
-            if (KeyExists(HKEY_CLASSES_ROOT, newPath))
-                continue;
-            view.MoveCopyKey(HKEY_CLASSES_ROOT, oldPath, false, newPath, HKEY_CLASSES_ROOT);
-            node->SetNameValue(ExtractKeyName(newPath), node->NodeValue());
-            AddUndo(UndoList, &view, "rename", JoinUndoFields({oldPath, newPath}),
-                    TZVRegTreeView::UndoKeyRename, &view);
-        } else if (action == 5 && node->IsKey()) {
-            valuesMoved = valuesMoved || ValueExists(HKEY_CLASSES_ROOT, node->NodePath(), "");
-            view.DeleteValueUndoable(node->NodePath(), "");
-        }
-    }
-    EXPECT_GT(UndoList.Count(), 0);
-    for (int guard = 0; guard < 500 && !UndoList.Empty(); ++guard) {
-        PerformUndo(UndoList);
-        Escape();
-    }
-    EXPECT_TRUE(UndoList.Empty());
-    EXPECT_EQ(SortedDump(store.Dump()), SortedDump(before));
-    // Without single values taken away and put back, even the order is kept.
-    if (!valuesMoved) {
-        EXPECT_EQ(store.Dump(), before);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Seeds, ZVTreeUndoPropertyTest,
-                         ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u));
 
 }  // namespace
 }  // namespace zanver
