@@ -1,12 +1,14 @@
-// The frame of the main window: the tool bar's two layouts, the captions and
+// The frame of the main window: disabled fields, the tool bar's two layouts, the captions and
 // widths of the panels' fields, the splitter and the undo key.
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
+#include <initializer_list>
 #include <string>
 #include <tuple>
 
@@ -15,6 +17,7 @@
 #include "QtText.h"
 #include "RegistryAccess.h"
 #include "Undo.h"
+#include "ZVCheckBox.h"
 #include "ZVComboBox.h"
 #include "ZVEdit.h"
 #include "ZVRegTreeView.h"
@@ -24,6 +27,20 @@ namespace {
 
 std::string Caption(const QLabel* label) {
     return FromQString(label->text());
+}
+
+TEST_F(MainWindowTest, FieldsWithoutEditingAreDisabledAndEmpty) {
+    TZVFormMain& w = Open();
+    w.SelectExtension(".txt", 0);
+    for (QWidget* field : std::initializer_list<QWidget*>{
+             w.EditApplication, w.ButtonOpenAs, w.ComboMimeType, w.ComboNewTemplate,
+             w.ButtonBrowseNewTemplate, w.BitBtnIcon, w.ComboShowExt, w.ComboAction,
+             w.EditActionDescr, w.ComboCmd, w.ButtonBrowseCmd, w.ButtonDDE, w.CheckBoxConfirmOpen})
+        EXPECT_FALSE(field->isEnabled()) << FromQString(field->objectName());
+    for (TZVEntryControl* field : std::initializer_list<TZVEntryControl*>{
+             w.EditApplication, w.ComboMimeType, w.ComboNewTemplate, w.ComboAction,
+             w.EditActionDescr, w.ComboCmd})
+        EXPECT_EQ(field->Text(), "");
 }
 
 TEST_F(MainWindowTest, ToolBarSwitchesLayoutWhenTheFocusEntersAndLeavesATree) {
